@@ -1,0 +1,27 @@
+# Two entry points for a fresh machine:
+#   make demo   builds the zebi tool and replays every indicator over the sample bars
+#   make test   installs what is missing, then builds and runs every test natively,
+#               under AddressSanitizer/UndefinedBehaviorSanitizer and on Win32 under Wine
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: demo test deps native sanitize win32 bench format clean
+
+demo:
+	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/native -j $(JOBS) --target zebi
+	build/native/tools/zebi/zebi demo
+
+test: deps
+	scripts/test.sh
+
+deps:
+	scripts/install-deps.sh
+
+native sanitize win32:
+	scripts/test.sh $@
+
+format:
+	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,23 @@
+# Flags that fix the floating-point results (every target) and the warnings
+# that the project's own code must build cleanly with.
+
+add_library(zeb_flags INTERFACE)
+# No fused multiply-add contraction and no fast-math: both targets give the
+# same bits for the same calls.
+target_compile_options(zeb_flags INTERFACE -ffp-contract=off -fno-fast-math)
+
+add_library(zeb_warnings INTERFACE)
+target_compile_options(zeb_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror=return-type)
+
+if(ZEB_SANITIZE)
+  # float-cast-overflow is not part of -fsanitize=undefined: no float-to-integer
+  # conversion anywhere may be undefined.
+  add_compile_options(-fsanitize=address,undefined,float-cast-overflow
+    -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined,float-cast-overflow)
+endif()
+
+if(WIN32)
+  set(ZEB_PLATFORM_LIBS wininet)
+endif()

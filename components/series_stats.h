@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/ring_series.h"
+
+namespace zeb {
+
+// Window statistics over the newest n elements of a series, read newest first.
+// Sums are accumulated newest to oldest, which fixes the rounding of every
+// result. A window longer than the values stored so far counts the missing ones
+// as zeros; n is kept within the series capacity by the caller.
+
+double SeriesAverage(const RingSeries& series, int32_t n);
+double SeriesSum(const RingSeries& series, int32_t n);
+double SeriesHighest(const RingSeries& series, int32_t n);
+double SeriesLowest(const RingSeries& series, int32_t n);
+// Linearly weighted: the newest element has weight n, the oldest weight 1.
+double SeriesWeightedAverage(const RingSeries& series, int32_t n);
+// Population mean and standard deviation (divisor n); both 0 for n < 1.
+void SeriesMeanStdDev(const RingSeries& series, int32_t n, double& mean, double& stdDev);
+
+// Lower bound tested first: with lo > hi a value below lo yields lo, any other hi.
+int32_t ClampInt(int32_t value, int32_t lo, int32_t hi);
+// A value that is not a number passes through unchanged.
+double ClampDouble(double value, double lo, double hi);
+
+// Converts a parameter value to an integer by truncation toward zero. A value
+// that is not a number or lies outside the 32-bit range gives INT32_MIN, which
+// any following ClampInt raises to its lower bound.
+int32_t ParameterToInt(double value);
+
+// ParameterToInt followed by ClampInt: the rule for clamped integer parameters.
+inline int32_t ClampedParameter(double value, int32_t lo, int32_t hi) {
+  return ClampInt(ParameterToInt(value), lo, hi);
+}
+
+}  // namespace zeb

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/ring_series.h"
+
+namespace zeb {
+
+// Base of every indicator: the bar history every indicator reads, the identity
+// fields the registry uses, and the bar store that drives OnBar and Calculate.
+//
+// Derived classes give every field a default member initializer so that an
+// instance starts zero-filled apart from what construction and Reset set.
+class Indicator {
+ public:
+  static constexpr int32_t kBarCapacity = 300;
+  static constexpr int32_t kStampCapacity = 10;
+  static constexpr int32_t kSymbolSize = 50;
+  static constexpr int32_t kStatusSize = 1024;
+
+  Indicator() = default;
+  Indicator(const Indicator&) = delete;
+  Indicator& operator=(const Indicator&) = delete;
+  virtual ~Indicator() = default;
+
+  virtual double Value(int32_t index) = 0;
+  virtual void SetParameter(int32_t /*index*/, double /*value*/) {}
+  virtual void Reset() {}
+  virtual int32_t Calculate(bool isNewBar) = 0;
+  virtual void OnBar(bool /*isNewBar*/) {}
+
+  // Stores one bar: in place for the same bar number, pushed (bar - barNumber)
+  // times for a higher one, ignored for a lower one. Then runs OnBar and, when
+  // asked, Calculate, whose result is returned (0 otherwise).
+  int32_t SetBar(int32_t bar, int32_t date, int32_t time, double open, double high, double low,
+                 double close, double volume1, double volume2, bool calculate);
+
+  // True when the newest bar carries a different date from the one before it.
+  bool IsNewDate() const { return dateSeries.Get(0) != dateSeries.Get(1); }
+
+  int32_t handle = 0;
+  int32_t barNumber = 0;
+  char symbol[kSymbolSize] = {};
+  char statusText[kStatusSize] = {};
+
+  RingSeries openSeries{kBarCapacity};
+  RingSeries highSeries{kBarCapacity};
+  RingSeries lowSeries{kBarCapacity};
+  RingSeries closeSeries{kBarCapacity};
+  RingSeries volumeSeries{kBarCapacity};
+  RingSeries volume1Series{kBarCapacity};
+  RingSeries volume2Series{kBarCapacity};
+  IntRingSeries dateSeries{kStampCapacity};
+  IntRingSeries timeSeries{kStampCapacity};
+};
+
+}  // namespace zeb

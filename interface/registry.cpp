@@ -1,0 +1,77 @@
+#include "interface/registry.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "core/indicator.h"
+#include "interface/keyword_table.h"
+
+namespace zeb {
+namespace registry {
+namespace {
+
+constexpr int32_t kFirstHandle = 35;
+
+struct Slot {
+  Indicator* instance;
+  const KeywordEntry* entry;
+};
+
+// Plain zero-initialised state: loading the library runs no constructor and
+// unloading runs no destructor.
+Slot* slots = nullptr;
+int32_t slotCount = 0;
+int32_t slotCapacity = 0;
+
+bool ReserveSlot() {
+  if (slotCount < slotCapacity) return true;
+  if (slotCapacity > std::numeric_limits<int32_t>::max() / 2) return false;
+  const int32_t grown = slotCapacity == 0 ? 64 : slotCapacity * 2;
+  Slot* bigger = new (std::nothrow) Slot[static_cast<size_t>(grown)];
+  if (!bigger) return false;
+  if (slotCount > 0) std::memcpy(bigger, slots, sizeof(Slot) * static_cast<size_t>(slotCount));
+  delete[] slots;
+  slots = bigger;
+  slotCapacity = grown;
+  return true;
+}
+
+void StoreSymbol(Indicator& instance, const char* symbol) {
+  const char* text = symbol ? symbol : "<unk>";
+  // Longer symbols are cut to what the field holds with its NUL.
+  std::strncpy(instance.symbol, text, sizeof(instance.symbol) - 1);
+  instance.symbol[sizeof(instance.symbol) - 1] = '\0';
+}
+
+}  // namespace
+
+int32_t Create(const KeywordEntry& entry, const char* symbol) {
+  // Handles run out only after ~2^31 creations; refuse rather than wrap.
+  if (slotCount >= std::numeric_limits<int32_t>::max() - kFirstHandle) return -1;
+  if (!ReserveSlot()) return -1;
+  Indicator* instance = entry.create();
+  if (!instance) return -1;
+  StoreSymbol(*instance, symbol);
+  instance->barNumber = 0;
+  instance->handle = kFirstHandle + slotCount;
+  slots[slotCount] = Slot{instance, &entry};
+  ++slotCount;
+  instance->Reset();
+  return instance->handle;
+}
+
+Indicator* Find(int32_t handle) {
+  const int64_t index = static_cast<int64_t>(handle) - kFirstHandle;
+  if (index < 0 || index >= slotCount) return nullptr;
+  return slots[index].instance;
+}
+
+const KeywordEntry* EntryOf(int32_t handle) {
+  const int64_t index = static_cast<int64_t>(handle) - kFirstHandle;
+  if (index < 0 || index >= slotCount) return nullptr;
+  return slots[index].entry;
+}
+
+}  // namespace registry
+}  // namespace zeb

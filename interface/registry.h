@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+namespace zeb {
+
+class Indicator;
+struct KeywordEntry;
+
+// Process-wide registry of live instances. Handles are given out densely from
+// 35 and never reused, so lookup is an index into a table: its cost does not
+// depend on how many instances exist. Instances are never removed or freed.
+// Not thread-safe: the host calls the library from one thread at a time.
+namespace registry {
+
+// Creates, registers and resets an instance of `entry`'s class; returns its
+// handle, or -1 when memory runs out (nothing is registered then).
+int32_t Create(const KeywordEntry& entry, const char* symbol);
+
+// The instance behind `handle`, or null when the handle was never given out.
+Indicator* Find(int32_t handle);
+
+// The keyword row an instance was created from, or null for an unknown handle.
+const KeywordEntry* EntryOf(int32_t handle);
+
+}  // namespace registry
+}  // namespace zeb

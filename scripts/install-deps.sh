@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need when it is missing. Fails loudly
+# when it cannot: the Win32 run is never skipped silently.
+set -euo pipefail
+
+need=()
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+for pkg in cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev \
+           g++-mingw-w64-i686-posix wine clang-format; do
+  have_pkg "$pkg" || need+=("$pkg")
+done
+if ! have_pkg wine32:i386; then need+=("wine32:i386"); fi
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${need[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: need root to install ${need[*]}" >&2
+  exit 1
+fi
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+for pkg in "${need[@]}"; do
+  have_pkg "$pkg" || { echo "install-deps: $pkg did not install" >&2; exit 1; }
+done

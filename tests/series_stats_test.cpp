@@ -1,0 +1,130 @@
+#include "components/series_stats.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace zeb {
+namespace {
+
+RingSeries SeriesOf(std::initializer_list<double> oldestFirst, int32_t capacity = 300) {
+  RingSeries s(capacity);
+  for (double v : oldestFirst) s.Push(v);
+  return s;
+}
+
+TEST(RingSeries, DefaultCapacitiesAndWrap) {
+  EXPECT_EQ(RingSeries(0).Capacity(), 100);
+  EXPECT_EQ(RingSeries(-5).Capacity(), 100);
+  EXPECT_EQ(IntRingSeries(0).Capacity(), 50);
+  RingSeries s(3);
+  s.Push(1);
+  s.Push(2);
+  EXPECT_EQ(s.Get(0), 2);
+  EXPECT_EQ(s.Get(1), 1);
+  EXPECT_EQ(s.Get(2), 0);  // never written
+  EXPECT_EQ(s.Get(3), 2);  // a full turn lands on the newest again
+  s.SetCurrent(5);
+  EXPECT_EQ(s.Get(0), 5);
+}
+
+TEST(RingSeries, OutOfContractReadsStayInside) {
+  RingSeries s(4);
+  for (int i = 1; i <= 6; ++i) s.Push(i);
+  EXPECT_EQ(s.Get(-100), 0.0);
+  EXPECT_EQ(s.Get(9), 0.0);
+  EXPECT_EQ(s.Get(std::numeric_limits<int32_t>::min() + 1), 0.0);
+}
+
+TEST(RingSeries, RepeatedPushStopsAfterOneFill) {
+  RingSeries s(5);
+  s.Push(1);
+  s.PushRepeated(7, std::numeric_limits<int32_t>::max());
+  for (int k = 0; k <= 5; ++k) EXPECT_EQ(s.Get(k), 7);
+  s.Push(8);
+  EXPECT_EQ(s.Get(0), 8);
+  EXPECT_EQ(s.Get(1), 7);
+}
+
+TEST(SeriesStats, ZeroFilledSlotsTakePart) {
+  RingSeries s = SeriesOf({10.0});
+  EXPECT_EQ(SeriesAverage(s, 5), 2.0);
+  EXPECT_EQ(SeriesSum(s, 5), 10.0);
+  EXPECT_EQ(SeriesHighest(s, 5), 10.0);
+  EXPECT_EQ(SeriesLowest(s, 5), 0.0);
+}
+
+TEST(SeriesStats, WeightedAverageNewestHeaviest) {
+  RingSeries s = SeriesOf({1, 2, 3});
+  EXPECT_DOUBLE_EQ(SeriesWeightedAverage(s, 3), 14.0 / 6.0);
+  EXPECT_TRUE(std::isnan(SeriesWeightedAverage(s, 0)));
+  EXPECT_TRUE(std::isnan(SeriesWeightedAverage(s, -1)));
+  EXPECT_EQ(SeriesWeightedAverage(s, -2), 0.0);
+}
+
+TEST(SeriesStats, PopulationStdDev) {
+  RingSeries s = SeriesOf({2, 4, 4, 4, 5, 5, 7, 9});
+  double mean = -1, sd = -1;
+  SeriesMeanStdDev(s, 8, mean, sd);
+  EXPECT_EQ(mean, 5.0);
+  EXPECT_EQ(sd, 2.0);
+  SeriesMeanStdDev(s, 0, mean, sd);
+  EXPECT_EQ(mean, 0.0);
+  EXPECT_EQ(sd, 0.0);
+}
+
+TEST(SeriesStats, ShortWindowsFollowTheirFormula) {
+  RingSeries s = SeriesOf({3, 4});
+  EXPECT_TRUE(std::isnan(SeriesAverage(s, 0)));
+  const double negative = SeriesAverage(s, -3);
+  EXPECT_EQ(negative, 0.0);
+  EXPECT_TRUE(std::signbit(negative));
+  EXPECT_EQ(SeriesSum(s, 0), 0.0);
+  EXPECT_EQ(SeriesHighest(s, 0), 0.0);
+  EXPECT_EQ(SeriesLowest(s, -1), 0.0);
+}
+
+TEST(SeriesStats, FullCapacityWindowReadsEverySlotOnce) {
+  RingSeries s(7);
+  for (int i = 1; i <= 11; ++i) s.Push(i);  // slots hold 5..11
+  EXPECT_EQ(SeriesSum(s, 7), 5 + 6 + 7 + 8 + 9 + 10 + 11);
+  EXPECT_EQ(SeriesLowest(s, 7), 5);
+  EXPECT_EQ(SeriesHighest(s, 7), 11);
+}
+
+TEST(SeriesStats, NotANumberNeverReplacesTheBest) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  RingSeries s = SeriesOf({1, nan, 3});
+  EXPECT_EQ(SeriesHighest(s, 3), 3);
+  EXPECT_EQ(SeriesLowest(s, 3), 1);
+  RingSeries first = SeriesOf({1, 2, nan});
+  EXPECT_TRUE(std::isnan(SeriesHighest(first, 3)));
+}
+
+TEST(Clamps, IntegerAndDouble) {
+  EXPECT_EQ(ClampInt(0, 1, 299), 1);
+  EXPECT_EQ(ClampInt(300, 1, 299), 299);
+  EXPECT_EQ(ClampInt(0, 5, 1), 5);
+  EXPECT_EQ(ClampInt(7, 5, 1), 1);
+  EXPECT_EQ(ClampDouble(-4.0, -3.0, 3.0), -3.0);
+  EXPECT_EQ(ClampDouble(4.0, -3.0, 3.0), 3.0);
+  EXPECT_TRUE(std::isnan(ClampDouble(std::nan(""), -3.0, 3.0)));
+}
+
+TEST(Clamps, ParameterConversion) {
+  EXPECT_EQ(ClampedParameter(12.9, 1, 299), 12);
+  EXPECT_EQ(ParameterToInt(-0.5), 0);
+  EXPECT_EQ(ClampedParameter(std::nan(""), 1, 299), 1);
+  EXPECT_EQ(ClampedParameter(1e10, 1, 299), 1);  // out of range ends at the lower bound
+  EXPECT_EQ(ClampedParameter(2147483647.0, 1, 299), 299);
+  EXPECT_EQ(ParameterToInt(-2147483648.0), std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(ParameterToInt(std::numeric_limits<double>::infinity()),
+            std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(ParameterToInt(-std::numeric_limits<double>::infinity()),
+            std::numeric_limits<int32_t>::min());
+  EXPECT_EQ(ParameterToInt(-1e300), std::numeric_limits<int32_t>::min());
+}
+
+}  // namespace
+}  // namespace zeb
