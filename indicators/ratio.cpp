@@ -19,8 +19,9 @@ const ParameterInfo kParameters[] = {
 };
 
 const OutputInfo kOutputs[] = {
-    {0, 0, "ratio", "centred stochastic, -50 at the lowest low to +50 at the highest high"},
-    {1, 1, "signal", "simple moving average of the ratio"},
+    {0, 0, "ratio", "centred stochastic, -50 at the lowest low to +50 at the highest high",
+     OutputRole::Line},
+    {1, 1, "signal", "simple moving average of the ratio", OutputRole::Line},
 };
 
 }  // namespace

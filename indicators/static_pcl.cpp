@@ -6,16 +6,16 @@ namespace zeb {
 namespace {
 
 const OutputInfo kOutputs[] = {
-    {0, 0, "S3", "third level below the pivot: P - 2(H - L)"},
-    {1, 1, "S2", "second level below the pivot: P - (H - L)"},
-    {2, 2, "S1", "first level below the pivot: 2P - H"},
-    {3, 3, "pivot", "pivot P = (H + L + C) / 3 of the previous day"},
-    {4, 4, "open", "open of the new day's first bar"},
-    {5, 5, "prevClose", "last close of the previous day"},
-    {6, 6, "openPivot", "pivot with the new open: (H + L + open) / 3"},
-    {7, 7, "R1", "first level above the pivot: 2P - L"},
-    {8, 8, "R2", "second level above the pivot: P + (H - L)"},
-    {9, 9, "R3", "third level above the pivot: P + 2(H - L)"},
+    {0, 0, "S3", "third level below the pivot: P - 2(H - L)", OutputRole::Level},
+    {1, 1, "S2", "second level below the pivot: P - (H - L)", OutputRole::Level},
+    {2, 2, "S1", "first level below the pivot: 2P - H", OutputRole::Level},
+    {3, 3, "pivot", "pivot P = (H + L + C) / 3 of the previous day", OutputRole::Level},
+    {4, 4, "open", "open of the new day's first bar", OutputRole::Level},
+    {5, 5, "prevClose", "last close of the previous day", OutputRole::Level},
+    {6, 6, "openPivot", "pivot with the new open: (H + L + open) / 3", OutputRole::Level},
+    {7, 7, "R1", "first level above the pivot: 2P - L", OutputRole::Level},
+    {8, 8, "R2", "second level above the pivot: P + (H - L)", OutputRole::Level},
+    {9, 9, "R3", "third level above the pivot: P + 2(H - L)", OutputRole::Level},
 };
 
 }  // namespace

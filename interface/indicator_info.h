@@ -7,8 +7,19 @@ namespace zeb {
 // Descriptive metadata of one indicator: what its parameters and outputs mean.
 // It drives the zebi tool's reference, the generated docs and the metadata
 // tests; the library itself never reads it when computing.
+//
+// The fields after the first ones carry defaults, so a table that lists only
+// the leading fields stays valid.
 
 enum class ParameterKind { Integer, Double, Flag };
+
+// What a parameter means to the tools, beyond its value.
+enum class ParameterUse {
+  Plain,
+  BinCount,  // number of profile bins: the chart spreads the Profile outputs over this many
+  Download,  // setting it makes the instance fetch data over the network; tests and the demo
+             // leave it alone
+};
 
 struct ParameterInfo {
   int32_t index;
@@ -20,6 +31,25 @@ struct ParameterInfo {
   double minimum;
   double maximum;
   const char* description;
+  ParameterUse use = ParameterUse::Plain;
+};
+
+// How a run of outputs is drawn: over the candles when it is a price, in the
+// pane below when it is an oscillator, or not at all.
+enum class OutputRole {
+  Auto,          // not described: over the candles when its values lie in the bars' price range,
+                 // else a line in the pane
+  Level,         // a price level, drawn as steps over the candles
+  BandLow,       // lower edge of a band, paired with the next BandHigh of the same indicator
+  BandHigh,      // upper edge of that band
+  ProfileLow,    // price at the bottom of a volume profile
+  ProfileHigh,   // price at its top
+  Profile,       // profile bins, lowest price first: a sideways histogram at the right edge
+  ProfileMarks,  // per bin: 2 = node peak, 1 = node bound
+  Marker,        // price of an event (entry, exit, stop, target): a mark where it changes
+  Line,          // an oscillator line in the pane
+  Flag,          // a 0/1 state, marked along the pane where it is 1 (squeeze, breakout)
+  Figure,        // a count, width or constant: listed, not drawn
 };
 
 struct OutputInfo {
@@ -27,6 +57,7 @@ struct OutputInfo {
   int32_t lastIndex;
   const char* name;
   const char* description;
+  OutputRole role = OutputRole::Auto;
 };
 
 struct IndicatorInfo {
@@ -38,6 +69,9 @@ struct IndicatorInfo {
   const OutputInfo* outputs;
   int32_t outputCount;
   double otherIndexValue;  // what Value answers for an index that names no output
+  // Parameters `zebi demo` sets to show the indicator at work, as
+  // "name=value name=value"; null keeps every default.
+  const char* demoParameters = nullptr;
 };
 
 }  // namespace zeb
