@@ -18,6 +18,13 @@ if(ZEB_SANITIZE)
   add_link_options(-fsanitize=address,undefined,float-cast-overflow)
 endif()
 
+if(ZEB_FUZZ)
+  # Coverage for libFuzzer on everything; the fuzz targets add the driver.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined,float-cast-overflow
+    -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined,float-cast-overflow)
+endif()
+
 if(WIN32)
   set(ZEB_PLATFORM_LIBS wininet)
 endif()

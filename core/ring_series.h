@@ -26,16 +26,16 @@ class BasicRingSeries {
     int64_t index = static_cast<int64_t>(position_) - k;
     if (index < 0) index += capacity_;
     if (!storage_ || index < 0 || index >= capacity_) return T();
-    return storage_[index];
+    return storage_[static_cast<size_t>(index)];
   }
 
   void SetCurrent(T value) {
-    if (storage_) storage_[position_] = value;
+    if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }
 
   void Push(T value) {
     if (++position_ >= capacity_) position_ = 0;
-    if (storage_) storage_[position_] = value;
+    if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }
 
   // Pushes `value` `count` times. Once every slot holds the value further

@@ -73,5 +73,17 @@ const KeywordEntry* EntryOf(int32_t handle) {
   return slots[index].entry;
 }
 
+int32_t Count() {
+  return slotCount;
+}
+
+void DestroyAllForTesting() {
+  for (int32_t i = 0; i < slotCount; ++i) delete slots[i].instance;
+  delete[] slots;
+  slots = nullptr;
+  slotCount = 0;
+  slotCapacity = 0;
+}
+
 }  // namespace registry
 }  // namespace zeb

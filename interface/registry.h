@@ -23,5 +23,12 @@ Indicator* Find(int32_t handle);
 // The keyword row an instance was created from, or null for an unknown handle.
 const KeywordEntry* EntryOf(int32_t handle);
 
+// Number of instances created so far.
+int32_t Count();
+
+// Test harnesses only (never reachable from the exports): frees every instance
+// and starts the handles from 35 again, so a fuzzer's iterations stay bounded.
+void DestroyAllForTesting();
+
 }  // namespace registry
 }  // namespace zeb

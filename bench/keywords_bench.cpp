@@ -1,0 +1,128 @@
+// Per-bar cost of every keyword through ZEB_IndicatorSetBar, at its defaults
+// and at its heaviest parameters, after a short and a long history; and the
+// cost of handle lookup with 1 and with 10,000 live instances.
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bench_bars.h"
+#include "interface/keyword_table.h"
+#include "interface/registry.h"
+
+namespace {
+
+using Parameters = std::vector<std::pair<int32_t, double>>;
+
+// Keywords without defaults run with these typical values (documented in
+// docs/performance.md); the others start from their defaults.
+const std::map<std::string, Parameters>& TypicalParameters() {
+  static const std::map<std::string, Parameters> kTypical = {
+      {"VDVRS", {{0, 10}, {1, 5}, {2, 5}, {3, 14}, {4, 10}}},
+      {"VIXDIFF", {{0, 3}, {1, 5}, {2, 20}, {3, 5}, {4, 9}}},
+  };
+  return kTypical;
+}
+
+// The most expensive settings of each keyword: widest windows, most bins, and
+// for the signal-driven ones the lowest threshold so that every turn counts.
+const std::map<std::string, Parameters>& HeaviestParameters() {
+  static const std::map<std::string, Parameters> kHeaviest = {
+      {"RATIO", {{0, 299}, {1, 299}, {2, 299}}},
+      {"FLOATPCL", {{0, 299}}},
+      {"SWINGPCL", {{0, 299}, {2, 10}}},
+      {"WALLIND", {{0, 1}, {1, 299}}},
+      {"MARKETMAP", {{0, 199}, {1, 0}, {2, 299}}},
+      {"SWINGMAP", {{0, 199}, {1, 0}, {2, 19}}},
+      {"SWINGRSI", {{2, 299}}},
+      {"VEGA", {{0, 1}, {1, 299}, {6, 1}, {7, 1}}},
+      {"COMBO", {{4, 100}, {7, 100}}},
+      {"VDVRS", {{0, 299}, {1, 299}, {2, 299}, {3, 299}, {4, 100}}},
+      {"VIXDIFF", {{0, 299}, {1, 299}, {2, 299}, {3, 19}, {4, 299}}},
+      {"VOLDELTA", {{0, 299}, {1, 299}}},
+  };
+  return kHeaviest;
+}
+
+const std::vector<zeb::bench::BenchBar>& Bars() {
+  static const std::vector<zeb::bench::BenchBar> bars = zeb::bench::MakeBars(1 << 14);
+  return bars;
+}
+
+struct Prepared {
+  int32_t handle;
+  int32_t barNumber;
+};
+
+// One instance per benchmark, fed its history once however often the
+// benchmark is run to settle its iteration count.
+Prepared& Prepare(const std::string& name, const std::string& keyword, const Parameters& parameters,
+                  size_t history) {
+  static std::map<std::string, Prepared> prepared;
+  auto it = prepared.find(name);
+  if (it != prepared.end()) return it->second;
+  Prepared p{ZEB_IndicatorInit(nullptr, keyword.c_str(), "BENCH"), 0};
+  for (const auto& parameter : parameters) {
+    ZEB_IndicatorSetParameter(p.handle, parameter.first, parameter.second);
+  }
+  for (size_t fed = 0; fed < history; fed += Bars().size()) {
+    zeb::bench::FeedAll(p.handle, Bars(), p.barNumber);
+  }
+  return prepared.emplace(name, p).first->second;
+}
+
+// One bar per iteration: the reported time is the cost of one bar.
+void PerBar(benchmark::State& state, const std::string& name, const std::string& keyword,
+            const Parameters& parameters, size_t history) {
+  Prepared& p = Prepare(name, keyword, parameters, history);
+  const int32_t handle = p.handle;
+  int32_t& barNumber = p.barNumber;
+  const auto& bars = Bars();
+  size_t i = 0;
+  for (auto _ : state) {
+    const auto& b = bars[i];
+    benchmark::DoNotOptimize(ZEB_IndicatorSetBar(handle, ++barNumber, b.date, 0, b.open, b.high,
+                                                 b.low, b.close, b.volume1, b.volume2));
+    if (++i == bars.size()) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Reads one output of the oldest instance while `range(0)` instances live.
+// Registered after the keyword benchmarks: it replaces the registry's contents.
+void HandleLookup(benchmark::State& state) {
+  zeb::registry::DestroyAllForTesting();
+  const int32_t first = ZEB_IndicatorInit(nullptr, "RATIO", "BENCH");
+  for (int64_t i = 1; i < state.range(0); ++i) ZEB_IndicatorInit(nullptr, "RATIO", "BENCH");
+  for (auto _ : state) benchmark::DoNotOptimize(ZEB_IndicatorValue(first, 0));
+}
+
+// One benchmark per keyword and setting, registered from the keyword table so
+// every keyword is covered.
+int RegisterKeywordBenchmarks() {
+  for (int32_t row = 0; row < zeb::KeywordCount(); ++row) {
+    const std::string keyword = zeb::KeywordTable()[row].info->keyword;
+    const auto typical = TypicalParameters().find(keyword);
+    const Parameters defaults =
+        typical == TypicalParameters().end() ? Parameters{} : typical->second;
+    for (size_t history : {size_t{1000}, size_t{1000000}}) {
+      const std::string suffix = history == 1000 ? "/after_1k" : "/after_1M";
+      const std::string name = "Defaults/" + keyword + suffix;
+      benchmark::RegisterBenchmark(name.c_str(), PerBar, name, keyword, defaults, history);
+    }
+    const auto heavy = HeaviestParameters().find(keyword);
+    if (heavy != HeaviestParameters().end()) {
+      const std::string name = "Heaviest/" + keyword;
+      benchmark::RegisterBenchmark(name.c_str(), PerBar, name, keyword, heavy->second,
+                                   size_t{1000});
+    }
+  }
+  benchmark::RegisterBenchmark("HandleLookup", HandleLookup)->Arg(1)->Arg(10000);
+  return 0;
+}
+const int registered = RegisterKeywordBenchmarks();
+
+}  // namespace
