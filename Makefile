@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 demo:
 	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build/native -j $(JOBS) --target zebi
-	build/native/tools/zebi/zebi demo
+	build/native/tools/zebi/zebi demo --charts build/demo-charts
 
 test: deps
 	scripts/test.sh

@@ -1,21 +1,20 @@
 #include "bar_file.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 
 namespace zebi {
 namespace {
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
+struct Field {
+  std::string text;
+  int column;  // 1-based position of the field's first character
+};
 
 std::string Trim(const std::string& s) {
   const size_t b = s.find_first_not_of(" \t\r");
@@ -23,27 +22,54 @@ std::string Trim(const std::string& s) {
   return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
 }
 
-std::vector<std::string> SplitFields(const std::string& line) {
-  std::vector<std::string> fields;
+char SeparatorOf(const std::string& header) {
+  for (char c : {',', ';', '\t'}) {
+    if (header.find(c) != std::string::npos) return c;
+  }
+  return ',';
+}
+
+std::vector<Field> SplitFields(const std::string& line, char separator) {
+  std::vector<Field> fields;
   size_t start = 0;
   for (;;) {
-    const size_t comma = line.find(',', start);
-    fields.push_back(Trim(line.substr(start, comma - start)));
-    if (comma == std::string::npos) return fields;
-    start = comma + 1;
+    const size_t end = line.find(separator, start);
+    std::string raw =
+        line.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const size_t lead = raw.find_first_not_of(" \t");
+    std::string text = Trim(raw);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+      text = Trim(text.substr(1, text.size() - 2));
+    }
+    fields.push_back({text, static_cast<int>(start + (lead == std::string::npos ? 0 : lead)) + 1});
+    if (end == std::string::npos) return fields;
+    start = end + 1;
   }
 }
 
-enum Column { kBar, kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume1, kVolume2, kColumns };
+enum Column { kBar, kDate, kTime, kOpen, kHigh, kLow, kClose, kVolume, kVolume1, kVolume2, kCount };
+const char* const kColumnNames[] = {"bar", "date",  "time",   "open",    "high",
+                                    "low", "close", "volume", "volume1", "volume2"};
+
+// Header text folded to lower case without blanks, '_' or '-'.
+std::string Fold(const std::string& header) {
+  std::string out;
+  for (unsigned char c : header) {
+    if (c == ' ' || c == '_' || c == '-' || c == '\t') continue;
+    out += static_cast<char>(std::tolower(c));
+  }
+  return out;
+}
 
 int ColumnOf(const std::string& header) {
   static const std::map<std::string, int> kNames = {
-      {"bar", kBar},           {"date", kDate},          {"time", kTime},
-      {"open", kOpen},         {"high", kHigh},          {"low", kLow},
-      {"close", kClose},       {"volume", kVolume1},     {"volume1", kVolume1},
-      {"volume2", kVolume2},   {"upvolume", kVolume1},   {"downvolume", kVolume2},
-      {"up volume", kVolume1}, {"down volume", kVolume2}};
-  const auto it = kNames.find(Lower(header));
+      {"bar", kBar},          {"barnumber", kBar},      {"date", kDate},
+      {"time", kTime},        {"open", kOpen},          {"high", kHigh},
+      {"low", kLow},          {"close", kClose},        {"volume", kVolume},
+      {"vol", kVolume},       {"volume1", kVolume1},    {"volume2", kVolume2},
+      {"upvolume", kVolume1}, {"downvolume", kVolume2}, {"upvol", kVolume1},
+      {"downvol", kVolume2},  {"up", kVolume1},         {"down", kVolume2}};
+  const auto it = kNames.find(Fold(header));
   return it == kNames.end() ? -1 : it->second;
 }
 
@@ -55,8 +81,8 @@ bool ParseDouble(const std::string& text, double& out) {
   return end == text.c_str() + text.size() && errno != ERANGE && std::isfinite(out);
 }
 
-// Whole digits only, within the 32-bit range.
-bool ParseDigits(const std::string& text, int64_t& out) {
+// Unsigned decimal digits only, at most nine of them (fits in 32 bits).
+bool ParseDigits(const std::string& text, int32_t& out) {
   if (text.empty() || text.size() > 9) return false;
   out = 0;
   for (char c : text) {
@@ -66,112 +92,179 @@ bool ParseDigits(const std::string& text, int64_t& out) {
   return true;
 }
 
-bool ParseDate(const std::string& text, int32_t& out) {
-  std::string digits = text;
-  if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
-    digits = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
-  }
-  int64_t v = 0;
-  if (digits.size() != 8 || !ParseDigits(digits, v)) return false;
-  const int64_t month = v / 100 % 100, day = v % 100;
-  if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+bool ParseBarNumber(const std::string& text, int32_t& out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  if (end != text.c_str() + text.size() || errno == ERANGE) return false;
+  if (v < INT32_MIN || v > INT32_MAX) return false;
   out = static_cast<int32_t>(v);
   return true;
 }
 
-bool ParseTime(const std::string& text, int32_t& out) {
-  int64_t h = 0, m = 0, s = 0;
-  const size_t colon = text.find(':');
-  if (colon == std::string::npos) {
-    if (!ParseDigits(text, h)) return false;
-    out = static_cast<int32_t>(h);
-    return true;
+bool ParseDate(const std::string& text, int32_t& out) {
+  std::string digits = text;
+  if (text.size() == 10 && (text[4] == '-' || text[4] == '/') && text[7] == text[4]) {
+    digits = text.substr(0, 4) + text.substr(5, 2) + text.substr(8, 2);
   }
-  const size_t second = text.find(':', colon + 1);
-  if (!ParseDigits(text.substr(0, colon), h)) return false;
-  if (!ParseDigits(text.substr(colon + 1, second == std::string::npos ? std::string::npos
-                                                                      : second - colon - 1),
-                   m))
-    return false;
-  if (second != std::string::npos && !ParseDigits(text.substr(second + 1), s)) return false;
-  if (h > 23 || m > 59 || s > 59) return false;
-  out = static_cast<int32_t>(second == std::string::npos ? h * 100 + m : h * 10000 + m * 100 + s);
+  int32_t v = 0;
+  if (digits.size() != 8 || !ParseDigits(digits, v)) return false;
+  const int32_t month = v / 100 % 100, day = v % 100;
+  if (month < 1 || month > 12 || day < 1 || day > 31) return false;
+  out = v;
   return true;
 }
 
+bool ParseTime(const std::string& text, int32_t& out) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  const size_t second = text.find(':', colon + 1);
+  int32_t h = 0, m = 0, s = 0;
+  const std::string minutes =
+      text.substr(colon + 1, second == std::string::npos ? std::string::npos : second - colon - 1);
+  if (colon == 0 || colon > 2 || !ParseDigits(text.substr(0, colon), h)) return false;
+  if (minutes.size() != 2 || !ParseDigits(minutes, m)) return false;
+  if (second != std::string::npos &&
+      (text.size() - second - 1 != 2 || !ParseDigits(text.substr(second + 1), s))) {
+    return false;
+  }
+  if (h > 23 || m > 59 || s > 59) return false;
+  out = second == std::string::npos ? h * 100 + m : h * 10000 + m * 100 + s;
+  return true;
+}
+
+// Reads the data lines once the header has fixed where each column lies.
+class RowReader {
+ public:
+  RowReader(const std::string& name, const std::vector<Field>& header, char separator)
+      : name_(name), header_(header), separator_(separator) {
+    where_.assign(kCount, -1);
+    for (size_t i = 0; i < header.size(); ++i) {
+      const int column = ColumnOf(header[i].text);
+      if (column < 0) continue;
+      int& slot = where_[static_cast<size_t>(column)];
+      if (slot >= 0) {
+        throw InputError(
+            name, 1, header[i].column,
+            "column '" + header[i].text + "' names '" + kColumnNames[column] + "' a second time");
+      }
+      slot = static_cast<int>(i);
+    }
+    for (int required : {kDate, kOpen, kHigh, kLow, kClose}) {
+      if (Has(required)) continue;
+      throw InputError(name, 1, 0,
+                       std::string("the header has no '") + kColumnNames[required] +
+                           "' column (found: " + HeaderList() + ")");
+    }
+    if (Has(kVolume) && (Has(kVolume1) || Has(kVolume2))) {
+      throw InputError(name, 1, header[static_cast<size_t>(where_[kVolume])].column,
+                       "give either one volume column or volume1/volume2, not both");
+    }
+  }
+
+  Bar Read(const std::string& line, int lineNumber, int32_t defaultNumber) {
+    fields_ = SplitFields(line, separator_);
+    line_ = lineNumber;
+    if (fields_.size() > header_.size()) {
+      throw InputError(name_, line_, fields_[header_.size()].column,
+                       "more fields (" + std::to_string(fields_.size()) +
+                           ") than the header has (" + std::to_string(header_.size()) + ")");
+    }
+    Bar bar;
+    bar.number = defaultNumber;
+    if (Has(kBar) && !ParseBarNumber(Text(kBar), bar.number)) Fail(kBar, "is not a bar number");
+    std::string date = Text(kDate);
+    std::string timeInDate;
+    const size_t split = date.find_first_of(" T");
+    if (!Has(kTime) && split != std::string::npos) {
+      timeInDate = Trim(date.substr(split + 1));
+      date = date.substr(0, split);
+    }
+    if (!ParseDate(date, bar.date)) Fail(kDate, "is not a date (YYYY-MM-DD or YYYYMMDD)");
+    if (!timeInDate.empty() && !ParseTime(timeInDate, bar.time)) {
+      Fail(kDate, "does not end in a time (HH:MM or HH:MM:SS)");
+    }
+    if (Has(kTime) && !ParseTime(Text(kTime), bar.time)) {
+      Fail(kTime, "is not a time (HH:MM or HH:MM:SS)");
+    }
+    Number(kOpen, bar.open);
+    Number(kHigh, bar.high);
+    Number(kLow, bar.low);
+    Number(kClose, bar.close);
+    Number(kVolume, bar.volume1);
+    Number(kVolume1, bar.volume1);
+    Number(kVolume2, bar.volume2);
+    return bar;
+  }
+
+ private:
+  bool Has(int column) const { return where_[static_cast<size_t>(column)] >= 0; }
+
+  const std::string& Text(int column) const {
+    const size_t at = static_cast<size_t>(where_[static_cast<size_t>(column)]);
+    if (at >= fields_.size()) {
+      const int end = fields_.back().column + static_cast<int>(fields_.back().text.size());
+      throw InputError(name_, line_, end,
+                       "the line ends before the '" + header_[at].text + "' field");
+    }
+    return fields_[at].text;
+  }
+
+  void Number(int column, double& out) const {
+    if (Has(column) && !ParseDouble(Text(column), out)) Fail(column, "is not a finite number");
+  }
+
+  [[noreturn]] void Fail(int column, const std::string& what) const {
+    const Field& field = fields_[static_cast<size_t>(where_[static_cast<size_t>(column)])];
+    throw InputError(name_, line_, field.column,
+                     std::string(kColumnNames[column]) + " '" + field.text + "' " + what);
+  }
+
+  std::string HeaderList() const {
+    std::string out;
+    for (const Field& f : header_) out += (out.empty() ? "" : ", ") + f.text;
+    return out;
+  }
+
+  std::string name_;
+  std::vector<Field> header_;
+  char separator_;
+  std::vector<int> where_;
+  std::vector<Field> fields_;
+  int line_ = 0;
+};
+
 }  // namespace
 
-BarFileError::BarFileError(const std::string& file, int line, int column, const std::string& what)
-    : std::runtime_error(file + ":" + std::to_string(line) +
+InputError::InputError(const std::string& file, int line, int column, const std::string& what)
+    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) +
                          (column > 0 ? ":" + std::to_string(column) : std::string()) + ": " +
                          what) {}
 
-std::vector<Bar> ReadBarFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw BarFileError(path, 0, 0, "cannot open the file");
+std::vector<Bar> ReadBars(std::istream& in, const std::string& name) {
   std::string line;
-  int lineNumber = 1;
-  if (!std::getline(in, line)) throw BarFileError(path, 1, 0, "the file is empty");
-  std::vector<int> where(kColumns, -1);
-  const std::vector<std::string> headers = SplitFields(line);
-  for (size_t i = 0; i < headers.size(); ++i) {
-    const int column = ColumnOf(headers[i]);
-    if (column < 0) continue;
-    if (where[static_cast<size_t>(column)] >= 0) {
-      throw BarFileError(path, 1, static_cast<int>(i) + 1, "column '" + headers[i] + "' repeats");
-    }
-    where[static_cast<size_t>(column)] = static_cast<int>(i);
+  if (!std::getline(in, line) || Trim(line).empty()) {
+    throw InputError(name, 1, 0, "no header line (expected e.g. date,time,open,high,low,close)");
   }
-  for (int required : {kDate, kOpen, kHigh, kLow, kClose}) {
-    if (where[static_cast<size_t>(required)] < 0) {
-      static const char* kRequired[] = {"bar", "date", "time", "open", "high", "low", "close"};
-      throw BarFileError(path, 1, 0, std::string("no '") + kRequired[required] + "' column");
-    }
-  }
+  if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // byte order mark
+  const char separator = SeparatorOf(line);
+  RowReader reader(name, SplitFields(line, separator), separator);
   std::vector<Bar> bars;
+  int lineNumber = 1;
   while (std::getline(in, line)) {
     ++lineNumber;
     if (Trim(line).empty()) continue;
-    const std::vector<std::string> fields = SplitFields(line);
-    auto field = [&](int column) -> const std::string* {
-      const int at = where[static_cast<size_t>(column)];
-      if (at < 0) return nullptr;
-      if (static_cast<size_t>(at) >= fields.size()) {
-        throw BarFileError(path, lineNumber, at + 1,
-                           "missing field '" + headers[static_cast<size_t>(at)] + "'");
-      }
-      return &fields[static_cast<size_t>(at)];
-    };
-    auto fail = [&](int column, const std::string& what) {
-      const int at = where[static_cast<size_t>(column)];
-      throw BarFileError(path, lineNumber, at + 1,
-                         what + " '" + fields[static_cast<size_t>(at)] + "'");
-    };
-    Bar bar{};
-    bar.number = static_cast<int32_t>(bars.size()) + 1;
-    if (const std::string* text = field(kBar)) {
-      int64_t n = 0;
-      if (!ParseDigits(*text, n)) fail(kBar, "not a bar number:");
-      bar.number = static_cast<int32_t>(n);
-    }
-    if (!ParseDate(*field(kDate), bar.date)) fail(kDate, "not a date (YYYY-MM-DD or YYYYMMDD):");
-    if (const std::string* text = field(kTime)) {
-      if (!ParseTime(*text, bar.time)) fail(kTime, "not a time (HH:MM[:SS]):");
-    }
-    const int priceColumns[] = {kOpen, kHigh, kLow, kClose};
-    double* prices[] = {&bar.open, &bar.high, &bar.low, &bar.close};
-    for (int i = 0; i < 4; ++i) {
-      if (!ParseDouble(*field(priceColumns[i]), *prices[i])) fail(priceColumns[i], "not a number:");
-    }
-    if (const std::string* text = field(kVolume1)) {
-      if (!ParseDouble(*text, bar.volume1)) fail(kVolume1, "not a volume:");
-    }
-    if (const std::string* text = field(kVolume2)) {
-      if (!ParseDouble(*text, bar.volume2)) fail(kVolume2, "not a volume:");
-    }
-    bars.push_back(bar);
+    bars.push_back(reader.Read(line, lineNumber, static_cast<int32_t>(bars.size()) + 1));
   }
+  if (bars.empty()) throw InputError(name, lineNumber, 0, "no bars after the header");
   return bars;
+}
+
+std::vector<Bar> ReadBarFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw InputError(path, 0, 0, std::string("cannot open: ") + std::strerror(errno));
+  return ReadBars(in, path);
 }
 
 }  // namespace zebi

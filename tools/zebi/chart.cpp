@@ -1,0 +1,499 @@
+#include "chart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+#include <string>
+
+#include "format_number.h"
+#include "svg_text.h"
+#include "zeb_indicators.h"
+
+namespace zebi {
+namespace {
+
+using zeb::OutputRole;
+
+const char* const kPalette[] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd",
+                                "#8c564b", "#e377c2", "#17becf", "#bcbd22", "#7f7f7f"};
+constexpr size_t kPaletteSize = sizeof(kPalette) / sizeof(kPalette[0]);
+
+constexpr double kWidth = 1200;
+constexpr double kLeft = 72;
+constexpr double kRight = 16;
+constexpr double kProfileWidth = 150;
+constexpr double kTop = 64;
+constexpr double kPriceHeight = 460;
+constexpr double kVolumeShare = 0.18;  // of the price area, at its bottom
+constexpr double kGap = 24;
+constexpr double kPaneHeight = 170;
+constexpr double kBottom = 28;
+
+// A price output counts as published when it is a finite non-zero number:
+// indicators read 0 until they have computed a level.
+bool Published(double v) {
+  return std::isfinite(v) && v != 0.0;
+}
+
+struct Series {
+  size_t column;
+  OutputRole role;
+  const char* color;
+};
+
+class Chart {
+ public:
+  Chart(const zeb::IndicatorInfo& info, const std::vector<Bar>& bars, const Replay& replay,
+        const std::vector<ParameterSetting>& settings, const ChartOptions& options)
+      : info_(info), bars_(bars), replay_(replay), settings_(settings) {
+    count_ = std::min(options.lastBars == 0 ? bars.size() : options.lastBars, bars.size());
+    first_ = bars.size() - count_;
+    ClassifyColumns();
+    ReadProfile();
+    Layout();
+  }
+
+  void Write(std::ostream& out) {
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Px(kWidth) << "\" height=\""
+        << Px(height_) << "\" viewBox=\"0 0 " << Px(kWidth) << " " << Px(height_)
+        << "\" font-family=\"sans-serif\" font-size=\"11\">\n"
+        << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
+        << "<defs><clipPath id=\"price\"><rect x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop)
+        << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(kPriceHeight)
+        << "\"/></clipPath><clipPath id=\"pane\"><rect x=\"" << Px(kLeft) << "\" y=\""
+        << Px(paneTop_) << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(kPaneHeight)
+        << "\"/></clipPath></defs>\n";
+    Title(out);
+    if (count_ == 0) {
+      out << "</svg>\n";
+      return;
+    }
+    Frames(out);
+    DayLines(out);
+    Volume(out);
+    Candles(out);
+    out << "<g clip-path=\"url(#price)\">\n";
+    Bands(out);
+    Levels(out);
+    Markers(out);
+    out << "</g>\n";
+    Profile(out);
+    if (hasPane_) Pane(out);
+    out << "</svg>\n";
+  }
+
+ private:
+  double X(size_t i) const { return kLeft + (static_cast<double>(i) + 0.5) * step_; }
+  double PriceY(double p) const {
+    return kTop + (priceHigh_ - p) / (priceHigh_ - priceLow_) * kPriceHeight * (1 - kVolumeShare);
+  }
+  double PaneY(double v) const {
+    const double flagRows = static_cast<double>(flagCount_) * 8;
+    return paneTop_ + 6 + (paneHigh_ - v) / (paneHigh_ - paneLow_) * (kPaneHeight - 12 - flagRows);
+  }
+  double Value(size_t i, size_t column) const { return replay_.Value(first_ + i, column); }
+  const char* NextColor() { return kPalette[colorCount_++ % kPaletteSize]; }
+
+  // Decides how every recorded column is drawn; Auto columns go over the
+  // candles when their values stay near the price range, into the pane otherwise.
+  void ClassifyColumns() {
+    barLow_ = HUGE_VAL;
+    barHigh_ = -HUGE_VAL;
+    for (size_t i = 0; i < count_; ++i) {
+      barLow_ = std::min(barLow_, bars_[first_ + i].low);
+      barHigh_ = std::max(barHigh_, bars_[first_ + i].high);
+    }
+    if (count_ == 0) barLow_ = barHigh_ = 0;
+    const double range = std::max(barHigh_ - barLow_, 1e-9);
+    for (size_t c = 0; c < replay_.columns.size(); ++c) {
+      OutputRole role = replay_.columns[c].role;
+      if (role == OutputRole::Figure) continue;
+      if (role == OutputRole::Auto) {
+        bool any = false, nearPrice = true;
+        for (size_t i = 0; i < count_; ++i) {
+          const double v = Value(i, c);
+          if (!Published(v)) continue;
+          any = true;
+          if (v < barLow_ - range || v > barHigh_ + range) nearPrice = false;
+        }
+        if (!any) continue;
+        role = nearPrice ? OutputRole::Level : OutputRole::Line;
+      }
+      if (role == OutputRole::ProfileLow) profileLowColumn_ = static_cast<int>(c);
+      if (role == OutputRole::ProfileHigh) profileHighColumn_ = static_cast<int>(c);
+      if (role == OutputRole::ProfileLow || role == OutputRole::ProfileHigh) continue;
+      if (role == OutputRole::Line) hasPane_ = true;
+      if (role == OutputRole::Flag) {
+        hasPane_ = true;
+        ++flagCount_;
+      }
+      series_.push_back({c, role, NextColor()});
+    }
+  }
+
+  // The profile as the instance holds it after the last bar.
+  void ReadProfile() {
+    const zeb::OutputInfo* bins = nullptr;
+    const zeb::OutputInfo* marks = nullptr;
+    for (int32_t i = 0; i < info_.outputCount; ++i) {
+      if (info_.outputs[i].role == OutputRole::Profile) bins = &info_.outputs[i];
+      if (info_.outputs[i].role == OutputRole::ProfileMarks) marks = &info_.outputs[i];
+    }
+    if (!bins || profileLowColumn_ < 0 || profileHighColumn_ < 0 || bars_.empty()) return;
+    int64_t binCount = bins->lastIndex - bins->firstIndex + 1;
+    for (int32_t i = 0; i < info_.parameterCount; ++i) {
+      if (info_.parameters[i].use == zeb::ParameterUse::BinCount) {
+        binCount = std::min<int64_t>(
+            binCount, static_cast<int64_t>(EffectiveValue(info_.parameters[i], settings_)));
+      }
+    }
+    for (int64_t b = 0; b < binCount; ++b) {
+      profile_.push_back(
+          ZEB_IndicatorValue(replay_.handle, bins->firstIndex + static_cast<int32_t>(b)));
+      nodeMarks_.push_back(
+          marks ? ZEB_IndicatorValue(replay_.handle, marks->firstIndex + static_cast<int32_t>(b))
+                : 0.0);
+    }
+    profileLow_ = replay_.Value(bars_.size() - 1, static_cast<size_t>(profileLowColumn_));
+    profileHigh_ = replay_.Value(bars_.size() - 1, static_cast<size_t>(profileHighColumn_));
+    if (!std::isfinite(profileLow_) || !std::isfinite(profileHigh_) || profileHigh_ < profileLow_) {
+      profile_.clear();
+    }
+  }
+
+  void Layout() {
+    plotWidth_ = kWidth - kLeft - kRight - (profile_.empty() ? 0 : kProfileWidth);
+    step_ = count_ ? plotWidth_ / static_cast<double>(count_) : 1;
+    paneTop_ = kTop + kPriceHeight + kGap;
+    height_ = paneTop_ + (hasPane_ ? kPaneHeight + kGap : 0) + kBottom - kGap;
+    // Price scale: the candles, widened for overlays that lie close to them.
+    priceLow_ = barLow_;
+    priceHigh_ = barHigh_;
+    const double range = std::max(barHigh_ - barLow_, 1e-9);
+    auto include = [&](double v) {
+      if (!Published(v) || v < barLow_ - range / 2 || v > barHigh_ + range / 2) return;
+      priceLow_ = std::min(priceLow_, v);
+      priceHigh_ = std::max(priceHigh_, v);
+    };
+    for (const Series& s : series_) {
+      if (s.role == OutputRole::Line || s.role == OutputRole::Flag) continue;
+      for (size_t i = 0; i < count_; ++i) include(Value(i, s.column));
+    }
+    if (!profile_.empty()) {
+      include(profileLow_);
+      include(profileHigh_);
+    }
+    const double pad = std::max((priceHigh_ - priceLow_) * 0.03, 1e-6);
+    priceLow_ -= pad;
+    priceHigh_ += pad;
+    // Pane scale: every line, and zero when the lines cross it.
+    paneLow_ = HUGE_VAL;
+    paneHigh_ = -HUGE_VAL;
+    for (const Series& s : series_) {
+      if (s.role != OutputRole::Line) continue;
+      for (size_t i = 0; i < count_; ++i) {
+        const double v = Value(i, s.column);
+        if (!std::isfinite(v)) continue;
+        paneLow_ = std::min(paneLow_, v);
+        paneHigh_ = std::max(paneHigh_, v);
+      }
+    }
+    if (paneLow_ > paneHigh_) paneLow_ = paneHigh_ = 0;
+    if (paneHigh_ - paneLow_ < 1e-12) {
+      paneLow_ -= 1;
+      paneHigh_ += 1;
+    }
+  }
+
+  void Title(std::ostream& out) {
+    std::string parameters;
+    for (const ParameterSetting& s : settings_) parameters += "  " + Describe(info_, s);
+    out << "<text x=\"" << Px(kLeft) << "\" y=\"20\" font-size=\"15\" font-weight=\"bold\">"
+        << XmlEscape(info_.keyword) << "</text>\n"
+        << "<text x=\"" << Px(kLeft + 110) << "\" y=\"20\">"
+        << XmlEscape(std::string(info_.summary)) << "</text>\n"
+        << "<text x=\"" << Px(kLeft) << "\" y=\"38\" fill=\"#555\">"
+        << XmlEscape("last " + std::to_string(count_) + " of " + std::to_string(bars_.size()) +
+                     " bars" + (parameters.empty() ? "" : ";" + parameters))
+        << "</text>\n";
+    double x = kLeft;
+    for (const Series& s : series_) {
+      const std::string& name = replay_.columns[s.column].name;
+      out << "<rect x=\"" << Px(x) << "\" y=\"47\" width=\"10\" height=\"10\" fill=\"" << s.color
+          << "\"/><text x=\"" << Px(x + 14) << "\" y=\"56\">" << XmlEscape(name) << "</text>\n";
+      x += 24 + 6.5 * static_cast<double>(name.size());
+    }
+  }
+
+  void Frames(std::ostream& out) {
+    out << "<rect x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop) << "\" width=\"" << Px(plotWidth_)
+        << "\" height=\"" << Px(kPriceHeight) << "\" fill=\"none\" stroke=\"#999\"/>\n";
+    for (int k = 0; k <= 4; ++k) {
+      const double p = priceLow_ + (priceHigh_ - priceLow_) * k / 4;
+      const double y = PriceY(p);
+      out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(kLeft + plotWidth_) << "\" y1=\""
+          << Px(y) << "\" y2=\"" << Px(y) << "\" stroke=\"#eee\"/><text x=\"" << Px(kLeft - 4)
+          << "\" y=\"" << Px(y + 4) << "\" text-anchor=\"end\">" << FormatReadable(p, 6)
+          << "</text>\n";
+    }
+  }
+
+  // A faint line and a label where the date changes, at most about twelve labels.
+  void DayLines(std::ostream& out) {
+    std::vector<size_t> starts;
+    for (size_t i = 1; i < count_; ++i) {
+      if (bars_[first_ + i].date != bars_[first_ + i - 1].date) starts.push_back(i);
+    }
+    const size_t every = starts.size() / 12 + 1;
+    const double bottom = hasPane_ ? paneTop_ + kPaneHeight : kTop + kPriceHeight;
+    for (size_t k = 0; k < starts.size(); ++k) {
+      const double x = X(starts[k]) - step_ / 2;
+      out << "<line x1=\"" << Px(x) << "\" x2=\"" << Px(x) << "\" y1=\"" << Px(kTop) << "\" y2=\""
+          << Px(bottom) << "\" stroke=\"#f0f0f0\"/>\n";
+      if (k % every != 0) continue;
+      const int32_t date = bars_[first_ + starts[k]].date;
+      char label[16];
+      std::snprintf(label, sizeof(label), "%02d-%02d", date / 100 % 100, date % 100);
+      out << "<text x=\"" << Px(x + 2) << "\" y=\"" << Px(bottom + 14) << "\" fill=\"#555\">"
+          << label << "</text>\n";
+    }
+  }
+
+  void Volume(std::ostream& out) {
+    double largest = 0;
+    for (size_t i = 0; i < count_; ++i) {
+      const Bar& b = bars_[first_ + i];
+      largest = std::max(largest, std::fabs(b.volume1 + b.volume2));
+    }
+    if (!(largest > 0)) return;
+    const double base = kTop + kPriceHeight;
+    const double width = std::max(step_ * 0.7, 0.5);
+    out << "<g fill=\"#b0b8c8\" opacity=\"0.6\">\n";
+    for (size_t i = 0; i < count_; ++i) {
+      const Bar& b = bars_[first_ + i];
+      const double h = std::fabs(b.volume1 + b.volume2) / largest * kPriceHeight * kVolumeShare;
+      out << "<rect x=\"" << Px(X(i) - width / 2) << "\" y=\"" << Px(base - h) << "\" width=\""
+          << Px(width) << "\" height=\"" << Px(h) << "\"/>\n";
+    }
+    out << "</g>\n";
+  }
+
+  void Candles(std::ostream& out) {
+    const double width = std::max(step_ * 0.6, 0.5);
+    out << "<g clip-path=\"url(#price)\">\n";
+    for (size_t i = 0; i < count_; ++i) {
+      const Bar& b = bars_[first_ + i];
+      const char* color = b.close >= b.open ? "#26a269" : "#c01c28";
+      const double top = PriceY(std::max(b.open, b.close));
+      const double body = std::max(PriceY(std::min(b.open, b.close)) - top, 0.8);
+      out << "<line x1=\"" << Px(X(i)) << "\" x2=\"" << Px(X(i)) << "\" y1=\"" << Px(PriceY(b.high))
+          << "\" y2=\"" << Px(PriceY(b.low)) << "\" stroke=\"" << color << "\"/><rect x=\""
+          << Px(X(i) - width / 2) << "\" y=\"" << Px(top) << "\" width=\"" << Px(width)
+          << "\" height=\"" << Px(body) << "\" fill=\"" << color << "\"/>\n";
+    }
+    out << "</g>\n";
+  }
+
+  // Each band low with the next band high: one shaded rectangle per run of
+  // bars over which both edges stay the same.
+  void Bands(std::ostream& out) {
+    for (size_t s = 0; s < series_.size(); ++s) {
+      if (series_[s].role != OutputRole::BandLow) continue;
+      size_t h = s + 1;
+      while (h < series_.size() && series_[h].role != OutputRole::BandHigh) ++h;
+      if (h == series_.size()) continue;
+      const size_t lowColumn = series_[s].column, highColumn = series_[h].column;
+      size_t i = 0;
+      while (i < count_) {
+        const double lo = Value(i, lowColumn), hi = Value(i, highColumn);
+        size_t end = i + 1;
+        while (end < count_ && Value(end, lowColumn) == lo && Value(end, highColumn) == hi) ++end;
+        if (Published(lo) && Published(hi)) {
+          const double top = PriceY(std::max(lo, hi));
+          out << "<rect x=\"" << Px(X(i) - step_ / 2) << "\" y=\"" << Px(top) << "\" width=\""
+              << Px(step_ * static_cast<double>(end - i)) << "\" height=\""
+              << Px(std::max(PriceY(std::min(lo, hi)) - top, 1.0)) << "\" fill=\""
+              << series_[s].color << "\" fill-opacity=\"0.18\" stroke=\"" << series_[s].color
+              << "\" stroke-opacity=\"0.6\"/>\n";
+        }
+        i = end;
+      }
+    }
+  }
+
+  // Levels as steps: horizontal across each bar, a jump at the bar where the
+  // level changes, a gap where it is not published.
+  void Levels(std::ostream& out) {
+    for (const Series& s : series_) {
+      if (s.role != OutputRole::Level) continue;
+      std::string path;
+      bool open = false;
+      for (size_t i = 0; i < count_; ++i) {
+        const double v = Value(i, s.column);
+        if (!Published(v)) {
+          open = false;
+          continue;
+        }
+        const double x0 = X(i) - step_ / 2;
+        path += (open ? " V" : " M" + Px(x0) + " ") + Px(PriceY(v)) + " H" + Px(x0 + step_);
+        open = true;
+      }
+      if (path.empty()) continue;
+      out << "<path d=\"" << path << "\" fill=\"none\" stroke=\"" << s.color
+          << "\" stroke-width=\"1.3\"/>\n";
+    }
+  }
+
+  // Event prices: a mark at each bar where the value changes to a published
+  // price. Every marker output gets its own shape.
+  void Markers(std::ostream& out) {
+    size_t shape = 0;
+    for (const Series& s : series_) {
+      if (s.role != OutputRole::Marker) continue;
+      for (size_t i = 0; i < count_; ++i) {
+        const double v = Value(i, s.column);
+        const double before = first_ + i == 0 ? 0.0 : replay_.Value(first_ + i - 1, s.column);
+        if (!Published(v) || v == before) continue;
+        Mark(out, shape, X(i), PriceY(v), s.color);
+      }
+      ++shape;
+    }
+  }
+
+  static void Mark(std::ostream& out, size_t shape, double x, double y, const char* color) {
+    const double r = 5;
+    switch (shape % 4) {
+      case 0:  // triangle pointing up
+        out << "<path d=\"M" << Px(x) << " " << Px(y - r) << " L" << Px(x + r) << " " << Px(y + r)
+            << " L" << Px(x - r) << " " << Px(y + r) << " Z\"";
+        break;
+      case 1:  // triangle pointing down
+        out << "<path d=\"M" << Px(x) << " " << Px(y + r) << " L" << Px(x + r) << " " << Px(y - r)
+            << " L" << Px(x - r) << " " << Px(y - r) << " Z\"";
+        break;
+      case 2:
+        out << "<circle cx=\"" << Px(x) << "\" cy=\"" << Px(y) << "\" r=\"" << Px(r - 1) << "\"";
+        break;
+      default:
+        out << "<rect x=\"" << Px(x - r + 1) << "\" y=\"" << Px(y - r + 1) << "\" width=\""
+            << Px(2 * r - 2) << "\" height=\"" << Px(2 * r - 2) << "\"";
+        break;
+    }
+    out << " fill=\"" << color << "\" stroke=\"#000\" stroke-width=\"0.6\"/>\n";
+  }
+
+  // The profile sideways at the right edge, one bar per bin at that bin's
+  // prices; node peaks in a stronger colour, node bounds as dashed lines.
+  void Profile(std::ostream& out) {
+    if (profile_.empty()) return;
+    const double left = kLeft + plotWidth_ + 6;
+    const double width = kProfileWidth - 10;
+    double largest = 0;
+    for (double v : profile_) {
+      if (std::isfinite(v)) largest = std::max(largest, v);
+    }
+    const size_t n = profile_.size();
+    const double binSize = n > 1 && profileHigh_ > profileLow_
+                               ? (profileHigh_ - profileLow_) / static_cast<double>(n - 1)
+                               : std::max(profileHigh_ - profileLow_, 1e-9);
+    out << "<g>\n<text x=\"" << Px(left) << "\" y=\"" << Px(kTop - 4)
+        << "\" fill=\"#555\">profile</text>\n";
+    for (size_t b = 0; b < n; ++b) {
+      // Bin b holds the prices from lowest + (b - 1) * binSize up to one bin size higher.
+      const double lo = n > 1 ? profileLow_ + (static_cast<double>(b) - 1) * binSize : profileLow_;
+      const double top = PriceY(lo + binSize);
+      const double h = std::max(PriceY(lo) - top, 0.5);
+      if (largest > 0 && std::isfinite(profile_[b]) && profile_[b] > 0) {
+        out << "<rect x=\"" << Px(left) << "\" y=\"" << Px(top) << "\" width=\""
+            << Px(profile_[b] / largest * width) << "\" height=\"" << Px(h) << "\" fill=\""
+            << (nodeMarks_[b] == 2.0 ? "#e66100" : "#5e81ac") << "\" opacity=\"0.75\"/>\n";
+      }
+      if (nodeMarks_[b] == 1.0) {
+        out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(left + width) << "\" y1=\""
+            << Px(PriceY(lo)) << "\" y2=\"" << Px(PriceY(lo))
+            << "\" stroke=\"#5e81ac\" stroke-dasharray=\"4 3\" stroke-opacity=\"0.5\"/>\n";
+      }
+    }
+    out << "</g>\n";
+  }
+
+  void Pane(std::ostream& out) {
+    out << "<rect x=\"" << Px(kLeft) << "\" y=\"" << Px(paneTop_) << "\" width=\"" << Px(plotWidth_)
+        << "\" height=\"" << Px(kPaneHeight) << "\" fill=\"none\" stroke=\"#999\"/>\n";
+    for (double v : {paneLow_, paneHigh_}) {
+      out << "<text x=\"" << Px(kLeft - 4) << "\" y=\"" << Px(PaneY(v) + 4)
+          << "\" text-anchor=\"end\">" << FormatReadable(v, 5) << "</text>\n";
+    }
+    if (paneLow_ < 0 && paneHigh_ > 0) {
+      out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(kLeft + plotWidth_) << "\" y1=\""
+          << Px(PaneY(0)) << "\" y2=\"" << Px(PaneY(0))
+          << "\" stroke=\"#bbb\" stroke-dasharray=\"3 3\"/>\n";
+    }
+    out << "<g clip-path=\"url(#pane)\">\n";
+    size_t flagRow = 0;
+    for (const Series& s : series_) {
+      if (s.role == OutputRole::Line) PaneLine(out, s);
+      if (s.role == OutputRole::Flag) PaneFlags(out, s, flagRow++);
+    }
+    out << "</g>\n";
+  }
+
+  void PaneLine(std::ostream& out, const Series& s) {
+    std::string points;
+    auto flush = [&]() {
+      if (!points.empty()) {
+        out << "<polyline points=\"" << points << "\" fill=\"none\" stroke=\"" << s.color
+            << "\" stroke-width=\"1.2\"/>\n";
+      }
+      points.clear();
+    };
+    for (size_t i = 0; i < count_; ++i) {
+      const double v = Value(i, s.column);
+      if (!std::isfinite(v)) {
+        flush();
+        continue;
+      }
+      points += (points.empty() ? "" : " ") + Px(X(i)) + "," + Px(PaneY(v));
+    }
+    flush();
+  }
+
+  // A row of ticks along the bottom of the pane on the bars where the flag is set.
+  void PaneFlags(std::ostream& out, const Series& s, size_t row) {
+    const double y = paneTop_ + kPaneHeight - 8 * static_cast<double>(row + 1);
+    for (size_t i = 0; i < count_; ++i) {
+      const double v = Value(i, s.column);
+      if (!std::isfinite(v) || v == 0.0) continue;
+      out << "<rect x=\"" << Px(X(i) - step_ / 2) << "\" y=\"" << Px(y) << "\" width=\""
+          << Px(std::max(step_, 1.0)) << "\" height=\"6\" fill=\"" << s.color << "\"/>\n";
+    }
+  }
+
+  const zeb::IndicatorInfo& info_;
+  const std::vector<Bar>& bars_;
+  const Replay& replay_;
+  const std::vector<ParameterSetting>& settings_;
+  size_t first_ = 0, count_ = 0;
+  std::vector<Series> series_;
+  size_t colorCount_ = 0;
+  size_t flagCount_ = 0;
+  bool hasPane_ = false;
+  int profileLowColumn_ = -1, profileHighColumn_ = -1;
+  std::vector<double> profile_, nodeMarks_;
+  double profileLow_ = 0, profileHigh_ = 0;
+  double barLow_ = 0, barHigh_ = 0;
+  double priceLow_ = 0, priceHigh_ = 1, paneLow_ = 0, paneHigh_ = 1;
+  double plotWidth_ = 0, step_ = 1, paneTop_ = 0, height_ = 0;
+};
+
+}  // namespace
+
+void WriteChart(std::ostream& out, const zeb::IndicatorInfo& info, const std::vector<Bar>& bars,
+                const Replay& replay, const std::vector<ParameterSetting>& settings,
+                const ChartOptions& options) {
+  Chart(info, bars, replay, settings, options).Write(out);
+}
+
+}  // namespace zebi
