@@ -17,8 +17,9 @@ enum class ParameterKind { Integer, Double, Flag };
 enum class ParameterUse {
   Plain,
   BinCount,  // number of profile bins: the chart spreads the Profile outputs over this many
-  Download,  // setting it makes the instance fetch data over the network; tests and the demo
-             // leave it alone
+  Inert,     // stored for the host's sake; changes no output
+  Download,  // belongs to the network download: setting it may make the instance fetch data,
+             // so tests and the demo leave it alone
 };
 
 struct ParameterInfo {

@@ -70,6 +70,8 @@ std::string ParameterNote(const zeb::ParameterInfo& p) {
   switch (p.use) {
     case zeb::ParameterUse::BinCount:
       return " (the number of profile bins)";
+    case zeb::ParameterUse::Inert:
+      return " (stored only: no output depends on it)";
     case zeb::ParameterUse::Download:
       return " (reaches the network)";
     case zeb::ParameterUse::Plain:

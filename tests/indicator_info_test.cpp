@@ -1,0 +1,205 @@
+// Checks the metadata table against what the library does. Parameters cannot
+// be read back, so each default and each clamp is checked through its effect:
+// two instances that must hold the same value produce bit-identical output
+// streams over the same bars. Covers every keyword in the table.
+
+#include "interface/indicator_info.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "interface/keyword_table.h"
+#include "support/bars.h"
+
+namespace zeb {
+namespace {
+
+using test::Bar;
+
+// Five-minute bars over eight days: a drifting, mean-reverting price with
+// volume split into two parts. Deterministic on every platform.
+const std::vector<Bar>& Bars() {
+  static const std::vector<Bar> bars = [] {
+    std::vector<Bar> out;
+    uint32_t state = 12345;
+    auto uniform = [&state]() {
+      state = state * 1664525u + 1013904223u;
+      return static_cast<double>(state >> 8) / 16777216.0;  // [0, 1)
+    };
+    double price = 100;
+    int32_t number = 0;
+    for (int32_t day = 0; day < 8; ++day) {
+      for (int32_t slot = 0; slot < 78; ++slot) {
+        const double open = price;
+        price += (uniform() - 0.5) * 0.6 + (100 - price) * 0.01;
+        const double close = std::round(price * 100) / 100;
+        const double high = std::fmax(open, close) + std::round(uniform() * 20) / 100;
+        const double low = std::fmin(open, close) - std::round(uniform() * 20) / 100;
+        Bar bar{++number, 20240102 + day, open, high, low, close};
+        bar.volume1 = std::round(500 + uniform() * 2000);
+        bar.volume2 = std::round(500 + uniform() * 2000);
+        bar.time = 930 + slot;
+        out.push_back(bar);
+        price = close;
+      }
+    }
+    return out;
+  }();
+  return bars;
+}
+
+struct Setting {
+  int32_t index;
+  double value;
+};
+
+// The set-bar results and every described output after every bar, as raw bits.
+std::vector<uint64_t> Stream(const IndicatorInfo& info, const std::vector<Setting>& settings) {
+  const int32_t h = test::Create(info.keyword);
+  EXPECT_GE(h, 0);
+  for (const Setting& s : settings) ZEB_IndicatorSetParameter(h, s.index, s.value);
+  std::vector<uint64_t> out;
+  auto put = [&out](double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    out.push_back(std::isnan(v) ? 1 : bits);  // every NaN alike
+  };
+  for (const Bar& bar : Bars()) {
+    put(test::Feed(h, bar));
+    for (int32_t o = 0; o < info.outputCount; ++o) {
+      for (int32_t i = info.outputs[o].firstIndex; i <= info.outputs[o].lastIndex; ++i) {
+        put(ZEB_IndicatorValue(h, i));
+      }
+    }
+  }
+  return out;
+}
+
+std::string Label(const IndicatorInfo& info, const ParameterInfo& p, const char* what) {
+  return std::string(info.keyword) + " parameter " + std::to_string(p.index) + " (" + p.name +
+         "): " + what;
+}
+
+// Every keyword, for tests that walk the whole table.
+std::vector<const IndicatorInfo*> Infos() {
+  std::vector<const IndicatorInfo*> out;
+  for (int32_t i = 0; i < KeywordCount(); ++i) out.push_back(KeywordTable()[i].info);
+  return out;
+}
+
+TEST(IndicatorInfo, TablesAreConsistent) {
+  for (const IndicatorInfo* info : Infos()) {
+    SCOPED_TRACE(info->keyword);
+    EXPECT_EQ(FindKeyword(info->keyword)->info, info);
+    EXPECT_GT(std::strlen(info->summary), 0u);
+    std::set<int32_t> indices;
+    for (int32_t p = 0; p < info->parameterCount; ++p) {
+      const ParameterInfo& pi = info->parameters[p];
+      EXPECT_TRUE(indices.insert(pi.index).second) << "parameter index repeats: " << pi.index;
+      EXPECT_GT(std::strlen(pi.name), 0u);
+      EXPECT_GT(std::strlen(pi.description), 0u);
+      if (pi.clamped) {
+        EXPECT_LE(pi.minimum, pi.maximum) << pi.name;
+        if (pi.hasDefault) {
+          EXPECT_GE(pi.defaultValue, pi.minimum) << pi.name;
+          EXPECT_LE(pi.defaultValue, pi.maximum) << pi.name;
+        }
+      }
+      if (pi.kind != ParameterKind::Double) {
+        EXPECT_EQ(pi.defaultValue, std::trunc(pi.defaultValue)) << pi.name;
+        EXPECT_EQ(pi.minimum, std::trunc(pi.minimum)) << pi.name;
+        EXPECT_EQ(pi.maximum, std::trunc(pi.maximum)) << pi.name;
+      }
+    }
+    int32_t previousEnd = std::numeric_limits<int32_t>::min();
+    for (int32_t o = 0; o < info->outputCount; ++o) {
+      const OutputInfo& oi = info->outputs[o];
+      EXPECT_LE(oi.firstIndex, oi.lastIndex) << oi.name;
+      EXPECT_GT(oi.firstIndex, previousEnd) << "outputs overlap or are out of order: " << oi.name;
+      EXPECT_GT(std::strlen(oi.description), 0u);
+      previousEnd = oi.lastIndex;
+    }
+  }
+}
+
+TEST(IndicatorInfo, DefaultsMatchWhatResetSets) {
+  for (const IndicatorInfo* info : Infos()) {
+    const std::vector<uint64_t> untouched = Stream(*info, {});
+    for (int32_t p = 0; p < info->parameterCount; ++p) {
+      const ParameterInfo& pi = info->parameters[p];
+      if (pi.use == ParameterUse::Download) continue;
+      const double value = pi.hasDefault ? pi.defaultValue : 0.0;
+      // Without a default the instance holds 0, which a clamp may not let a host set.
+      if (!pi.hasDefault && pi.clamped && (value < pi.minimum || value > pi.maximum)) continue;
+      EXPECT_TRUE(Stream(*info, {{pi.index, value}}) == untouched)
+          << Label(*info, pi, "setting the documented default changes the outputs");
+    }
+  }
+}
+
+TEST(IndicatorInfo, ValuesBeyondTheRangeActAsItsEnds) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const IndicatorInfo* info : Infos()) {
+    for (int32_t p = 0; p < info->parameterCount; ++p) {
+      const ParameterInfo& pi = info->parameters[p];
+      if (!pi.clamped || pi.use == ParameterUse::Download) continue;
+      const std::vector<uint64_t> atMax = Stream(*info, {{pi.index, pi.maximum}});
+      const std::vector<uint64_t> atMin = Stream(*info, {{pi.index, pi.minimum}});
+      EXPECT_TRUE(Stream(*info, {{pi.index, pi.maximum + 1}}) == atMax)
+          << Label(*info, pi, "maximum + 1 differs from the maximum");
+      // An integer parameter beyond the 32-bit range converts to the lowest integer.
+      const bool integer = pi.kind != ParameterKind::Double;
+      EXPECT_TRUE(Stream(*info, {{pi.index, 1e12}}) == (integer ? atMin : atMax))
+          << Label(*info, pi, "a huge value differs from the range end it should act as");
+      EXPECT_TRUE(Stream(*info, {{pi.index, pi.minimum - 1}}) == atMin)
+          << Label(*info, pi, "minimum - 1 differs from the minimum");
+      EXPECT_TRUE(Stream(*info, {{pi.index, -1e12}}) == atMin)
+          << Label(*info, pi, "a huge negative value differs from the minimum");
+      if (integer) {
+        EXPECT_TRUE(Stream(*info, {{pi.index, nan}}) == atMin)
+            << Label(*info, pi, "NaN differs from the minimum");
+        EXPECT_TRUE(Stream(*info, {{pi.index, pi.maximum + 0.9}}) == atMax)
+            << Label(*info, pi, "the fraction above the maximum is not truncated");
+      }
+    }
+  }
+}
+
+// Catches a parameter documented under the wrong index: unless the table says
+// it changes nothing, some value in its range must change the outputs.
+TEST(IndicatorInfo, EveryParameterTakesEffect) {
+  for (const IndicatorInfo* info : Infos()) {
+    const std::vector<uint64_t> untouched = Stream(*info, {});
+    for (int32_t p = 0; p < info->parameterCount; ++p) {
+      const ParameterInfo& pi = info->parameters[p];
+      if (pi.use == ParameterUse::Download) continue;
+      const double base = pi.hasDefault ? pi.defaultValue : 0.0;
+      std::vector<double> candidates;
+      if (pi.clamped) {
+        candidates = {pi.minimum, pi.maximum, std::round((pi.minimum + pi.maximum) / 2)};
+      } else if (pi.kind == ParameterKind::Flag) {
+        candidates = {0, 1};
+      } else {
+        candidates = {base * 2 + 1, base / 2, base + 3};
+      }
+      bool changed = false;
+      for (double v : candidates) {
+        if (v != base && Stream(*info, {{pi.index, v}}) != untouched) changed = true;
+      }
+      if (pi.use == ParameterUse::Inert) {
+        EXPECT_FALSE(changed) << Label(*info, pi, "documented as inert but changes the outputs");
+      } else {
+        EXPECT_TRUE(changed) << Label(*info, pi, "no value tried changes the outputs");
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zeb
