@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "indicators/market_map.h"
 #include "indicators/ratio.h"
 #include "indicators/static_pcl.h"
 
@@ -25,6 +26,7 @@ constexpr KeywordEntry Row() {
 constexpr KeywordEntry kTable[] = {
     Row<StaticPCL>(),
     Row<Ratio>(),
+    Row<MarketMap>(),
 };
 
 }  // namespace

@@ -1,0 +1,93 @@
+#include "indicators/market_map.h"
+
+#include "components/series_stats.h"
+#include "components/volume_profile.h"
+
+namespace zeb {
+namespace {
+
+constexpr int32_t kProfileOutputs = 100;
+constexpr int32_t kMarkOutputs = 500;
+constexpr double kPeakMark = 2.0;
+constexpr double kBoundMark = 1.0;
+
+const ParameterInfo kParameters[] = {
+    {0, "binCount", ParameterKind::Integer, true, 100, true, 1, MarketMap::kMaxBins,
+     "number of price bins the window's range is cut into", ParameterUse::BinCount},
+    {1, "firstBack", ParameterKind::Integer, true, 0, true, 0, MarketMap::kMaxBack,
+     "one end of the window, in bars back from the newest"},
+    {2, "lastBack", ParameterKind::Integer, true, 0, true, 0, MarketMap::kMaxBack,
+     "other end of the window, in bars back (either order; at most 298 bars are reached)"},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "lowest", "lowest low of the window: the price at the bottom of the profile",
+     OutputRole::ProfileLow},
+    {1, 1, "highest", "highest high of the window: the price at the top of the profile",
+     OutputRole::ProfileHigh},
+    {100, 299, "profile", "volume per bin, lowest price first, the largest bin 1.0; bin 0 is 0",
+     OutputRole::Profile},
+    {500, 699, "nodeMarks", "per bin: 2 at a node peak, 1 where a node begins, else 0",
+     OutputRole::ProfileMarks},
+};
+
+}  // namespace
+
+const IndicatorInfo MarketMap::kInfo = {
+    "MARKETMAP",
+    "MarketMap",
+    "Volume-at-price profile of a fixed window of bars, with its high-volume nodes marked.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,
+    "binCount=40 lastBack=60",
+};
+
+double MarketMap::Value(int32_t index) {
+  if (index == 0) return lowest;
+  if (index == 1) return highest;
+  if (index >= kMarkOutputs) return nodeMarks[ClampInt(index - kMarkOutputs, 0, kProfileSize - 1)];
+  if (index >= kProfileOutputs) {
+    return profile[ClampInt(index - kProfileOutputs, 0, kProfileSize - 1)];
+  }
+  return 0.0;
+}
+
+void MarketMap::SetParameter(int32_t index, double value) {
+  switch (index) {
+    case 0:
+      binCount = ClampedParameter(value, 1, kMaxBins);
+      break;
+    case 1:
+      firstBack = ClampedParameter(value, 0, kMaxBack);
+      break;
+    case 2:
+      lastBack = ClampedParameter(value, 0, kMaxBack);
+      break;
+    default:
+      break;
+  }
+}
+
+void MarketMap::Reset() {
+  binCount = 100;
+}
+
+int32_t MarketMap::Calculate(bool isNewBar) {
+  if (isNewBar) MapWindow(firstBack, lastBack);
+  return 0;
+}
+
+void MarketMap::MapWindow(int32_t oneBack, int32_t otherBack) {
+  BuildVolumeProfile(*this, profile, binCount, oneBack, otherBack, 1.0, lowest, highest);
+  ProfileNodes nodes;
+  SegmentProfile(profile, binCount, nodes);
+  for (int32_t i = 0; i < binCount; ++i) nodeMarks[i] = 0.0;
+  // Bounds are written after peaks.
+  for (int32_t i = 0; i < nodes.peakCount; ++i) nodeMarks[nodes.peaks[i]] = kPeakMark;
+  for (int32_t i = 0; i < nodes.boundCount; ++i) nodeMarks[nodes.bounds[i]] = kBoundMark;
+}
+
+}  // namespace zeb

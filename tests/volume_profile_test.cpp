@@ -1,0 +1,230 @@
+#include "components/volume_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "core/indicator.h"
+
+namespace zeb {
+namespace {
+
+// A bare bar store: bars are pushed oldest first, so the last one pushed is
+// offset 0.
+struct BarStore : Indicator {
+  double Value(int32_t) override { return 0.0; }
+  int32_t Calculate(bool) override { return 0; }
+  void Add(double low, double high, double volume) {
+    ++bars;
+    SetBar(bars, 1, 0, low, high, low, high, volume, 0.0, false);
+  }
+  int32_t bars = 0;
+};
+
+struct Built {
+  std::vector<double> profile;
+  double lowest = 0.0;
+  double highest = 0.0;
+};
+
+Built Build(const BarStore& store, int32_t binCount, int32_t firstBack, int32_t lastBack,
+            double scale = 1.0) {
+  Built b;
+  b.profile.assign(201, -7.0);
+  BuildVolumeProfile(store, b.profile.data(), binCount, firstBack, lastBack, scale, b.lowest,
+                     b.highest);
+  return b;
+}
+
+ProfileNodes Segment(const std::vector<double>& profile) {
+  ProfileNodes nodes;
+  SegmentProfile(profile.data(), static_cast<int32_t>(profile.size()), nodes);
+  return nodes;
+}
+
+std::vector<int32_t> Peaks(const ProfileNodes& n) {
+  return std::vector<int32_t>(n.peaks, n.peaks + n.peakCount);
+}
+std::vector<int32_t> Bounds(const ProfileNodes& n) {
+  return std::vector<int32_t>(n.bounds, n.bounds + n.boundCount);
+}
+
+TEST(VolumeProfile, ThreeBinsWithAClippedBar) {
+  BarStore store;
+  store.Add(11, 13, 50);
+  store.Add(10, 12, 100);
+  const Built b = Build(store, 3, 0, 1);
+  EXPECT_EQ(b.lowest, 10.0);
+  EXPECT_EQ(b.highest, 13.0);
+  EXPECT_EQ(b.profile[0], 0.0);
+  EXPECT_EQ(b.profile[1], 1.0);
+  EXPECT_EQ(b.profile[2], 1.0);
+  EXPECT_EQ(b.profile[3], 0.0);  // the extra entry is zeroed too
+  EXPECT_EQ(b.profile[4], -7.0);
+}
+
+TEST(VolumeProfile, FlatBarFillsBinOne) {
+  BarStore store;
+  store.Add(5, 5, 30);
+  const Built b = Build(store, 10, 0, 0, 100.0);
+  for (int32_t i = 0; i < 10; ++i) EXPECT_EQ(b.profile[i], i == 1 ? 100.0 : 0.0) << i;
+}
+
+TEST(VolumeProfile, SharesAndBinsAreRoundedToSinglePrecision) {
+  BarStore store;
+  store.Add(0, 10, 7);  // spans bins 1..11 of binCount 11: bin 11 is clipped
+  store.Add(2, 4, 10);  // bins 3..5, a third each
+  const Built b = Build(store, 11, 0, 1);
+  const double wide = static_cast<float>(7.0 / 11.0);
+  const double third = static_cast<float>(10.0 / 3.0);
+  const double total = 17.0;
+  const double spread = static_cast<float>(wide / total);
+  const double peak = static_cast<float>((wide + third) / total);
+  EXPECT_EQ(b.profile[1], spread / peak);
+  EXPECT_EQ(b.profile[3], peak / peak);
+  EXPECT_EQ(b.profile[6], spread / peak);
+  EXPECT_EQ(b.profile[0], 0.0);
+}
+
+TEST(VolumeProfile, WindowEndsInEitherOrderAndLimited) {
+  BarStore store;
+  for (int32_t i = 0; i < 320; ++i) store.Add(100.0 + i, 101.0 + i, 1.0 + i);
+  const Built forward = Build(store, 20, 2, 5);
+  const Built reversed = Build(store, 20, 5, 2);
+  EXPECT_EQ(forward.profile, reversed.profile);
+  EXPECT_EQ(forward.lowest, 100.0 + 319 - 5);
+  // Offset 299 would be the bar with the lowest low; the window stops at 298.
+  const Built far = Build(store, 20, 0, 299);
+  EXPECT_EQ(far.lowest, 100.0 + 319 - 298);
+  EXPECT_EQ(far.profile, Build(store, 20, 298, 0).profile);
+}
+
+TEST(VolumeProfile, NearerEndBeyondTheStoredBarsIsLimitedToo) {
+  BarStore store;
+  for (int32_t i = 0; i < 320; ++i) store.Add(100.0 + i, 101.0 + i, 1.0);
+  for (int32_t nearer : {299, 400, 2147483647}) {
+    const Built b = Build(store, 10, nearer, 2147483647);
+    EXPECT_EQ(b.lowest, 100.0 + 319 - 298) << nearer;
+    EXPECT_EQ(b.highest, 101.0 + 319 - 298) << nearer;
+    EXPECT_EQ(b.profile, Build(store, 10, 298, 298).profile) << nearer;
+  }
+  // Negative ends start at the newest bar.
+  EXPECT_EQ(Build(store, 10, -5, 0).lowest, 100.0 + 319);
+}
+
+TEST(VolumeProfile, PricesWithoutAnIntegerBinFillNothing) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  {
+    // A NaN low outside the first bar: the bar fills no bin but its volume
+    // still counts in the total.
+    BarStore store;
+    store.Add(nan, 12, 100);
+    store.Add(10, 12, 100);
+    const Built b = Build(store, 3, 0, 1);
+    EXPECT_EQ(b.lowest, 10.0);
+    EXPECT_EQ(b.profile[1], 1.0);
+    EXPECT_EQ(b.profile[2], 1.0);
+  }
+  {
+    // An infinite high makes every bin position 0 or NaN.
+    BarStore store;
+    store.Add(10, inf, 100);
+    store.Add(10, 12, 100);
+    const Built b = Build(store, 5, 0, 1);
+    EXPECT_EQ(b.highest, inf);
+    EXPECT_EQ(b.profile[1], 1.0);
+    for (int32_t i : {0, 2, 3, 4}) EXPECT_EQ(b.profile[i], 0.0) << i;
+  }
+  {
+    // A bar with its high below its low reaches far outside the range.
+    BarStore store;
+    store.Add(10, 10 + 1e-13, 1);
+    store.Add(1e300, -1e300, 5);
+    store.Add(10, 10 + 1e-13, 1);
+    const Built b = Build(store, 10, 0, 2);
+    for (int32_t i = 0; i < 10; ++i) EXPECT_TRUE(std::isfinite(b.profile[i])) << i;
+    EXPECT_EQ(b.profile[0], 0.0);
+  }
+  for (double low : {5.0, 4.0}) {
+    // binCount 1: one bin of size 0 / 0 (flat window) or infinity.
+    BarStore store;
+    store.Add(low, 5, 10);
+    const Built b = Build(store, 1, 0, 0);
+    EXPECT_EQ(b.profile[0], 0.0);
+    EXPECT_EQ(b.profile[1], 0.0);
+  }
+  {
+    // Infinite and NaN volumes keep every conversion defined.
+    BarStore store;
+    store.Add(1, 2, inf);
+    store.Add(1, 3, 1e300);
+    store.Add(2, 3, nan);
+    ProfileNodes nodes;
+    SegmentProfile(Build(store, 10, 0, 2).profile.data(), 10, nodes);
+    EXPECT_EQ(nodes.bounds[0], 0);
+  }
+}
+
+TEST(VolumeProfile, ZeroVolumeGivesAZeroProfileAndNoNode) {
+  BarStore store;
+  store.Add(1, 9, 0);
+  store.Add(2, 3, 0);
+  const Built b = Build(store, 8, 0, 1);
+  for (int32_t i = 0; i < 8; ++i) EXPECT_EQ(b.profile[i], 0.0);
+  const ProfileNodes nodes = Segment(std::vector<double>(b.profile.begin(), b.profile.begin() + 8));
+  EXPECT_TRUE(Peaks(nodes).empty());
+  EXPECT_EQ(Bounds(nodes), (std::vector<int32_t>{0, 7}));
+}
+
+TEST(SegmentProfile, OneDominantBinSpreadsToTheTurns) {
+  // The node runs left to the falling bin below the mean (bin 2, included)
+  // and right up to the rising bin below the mean (bin 8, excluded).
+  const std::vector<double> profile = {0.1, 0.5, 0.1, 0.3, 1.0, 0.4, 0.2, 0.1, 0.3, 0.2};
+  const ProfileNodes nodes = Segment(profile);
+  EXPECT_EQ(Peaks(nodes), (std::vector<int32_t>{4}));
+  EXPECT_EQ(Bounds(nodes), (std::vector<int32_t>{0, 2, 8, 9}));
+}
+
+TEST(SegmentProfile, BinCountOutsideTwoTo200LeavesTheListsAlone) {
+  std::vector<double> profile(201, 1.0);
+  ProfileNodes nodes;
+  nodes.peakCount = 7;
+  nodes.boundCount = 9;
+  SegmentProfile(profile.data(), 1, nodes);
+  SegmentProfile(profile.data(), 201, nodes);
+  EXPECT_EQ(nodes.peakCount, 7);
+  EXPECT_EQ(nodes.boundCount, 9);
+}
+
+TEST(SegmentProfile, MoreThan50BoundsKeepTheFirst50) {
+  // Period of four: a peak, a falling bin, a rising bin left outside, a bin
+  // that begins the next node: two bounds per period.
+  const double period[] = {1.0, 0.0, 0.01, 0.0};
+  std::vector<double> profile(199);
+  for (size_t i = 0; i < profile.size(); ++i) profile[i] = period[i % 4];
+  const ProfileNodes nodes = Segment(profile);
+  ASSERT_EQ(nodes.boundCount, 50);
+  EXPECT_EQ(nodes.bounds[0], 0);
+  for (int32_t i = 1; i < 50; ++i) EXPECT_EQ(nodes.bounds[i], 2 + 4 * ((i - 1) / 2) + (i - 1) % 2);
+  EXPECT_EQ(nodes.peakCount, 49);
+}
+
+TEST(SegmentProfile, AHundredNodesKeepTheirPeaksApart) {
+  // All-negative bins give percentages of 100 and more. Even bins 2..198
+  // climb to the right and are taken right to left as one-bin nodes; bin 0
+  // goes first, and bin 2, the 100th node, takes bin 1 from it. Bin 1 then
+  // carries node number 100 and must not read as a peak.
+  std::vector<double> profile(200, -1.0);
+  for (int32_t i = 0; i < 100; ++i) profile[2 * i] = -(101 + i + 0.5) / 100;
+  profile[0] = -3.005;
+  const ProfileNodes nodes = Segment(profile);
+  ASSERT_EQ(nodes.peakCount, 50);
+  for (int32_t i = 0; i < 50; ++i) EXPECT_EQ(nodes.peaks[i], 2 + 2 * i);
+  EXPECT_EQ(Bounds(nodes), (std::vector<int32_t>{0, 199}));
+}
+
+}  // namespace
+}  // namespace zeb
