@@ -6,6 +6,7 @@
 #include "indicators/market_map.h"
 #include "indicators/ratio.h"
 #include "indicators/static_pcl.h"
+#include "indicators/swing_rsi.h"
 
 namespace zeb {
 namespace {
@@ -25,6 +26,7 @@ constexpr KeywordEntry Row() {
 // VOLDELTA, VDVRS, MARKETMAP, SWINGMAP, WALLIND, COMBO, VEGA.
 constexpr KeywordEntry kTable[] = {
     Row<StaticPCL>(),
+    Row<SwingRSI>(),
     Row<Ratio>(),
     Row<MarketMap>(),
 };

@@ -43,8 +43,7 @@ bool BuildBoxTarget(const char* symbol, int32_t interval, char* out, size_t size
   return true;
 }
 
-int32_t DownloadBoxLevels(const char* symbol, int32_t interval,
-                          BoxLevels boxes[kDownloadedBoxCount]) {
+int32_t FetchBoxLevels(const char* symbol, int32_t interval, BoxLevels boxes[kDownloadedBoxCount]) {
   char target[512];
   BuildBoxTarget(symbol, interval, target, sizeof(target));
   // One block plus its terminator; allocated once per download, never grown.

@@ -21,7 +21,6 @@ bool BuildBoxTarget(const char* symbol, int32_t interval, char* out, size_t size
 // service and applies each block of the reply to `boxes` as it arrives.
 // Returns 0 when the attempt ran to its end (whatever the reply held), -2 when
 // no internet session could be started, -3 when the request got no reply.
-int32_t DownloadBoxLevels(const char* symbol, int32_t interval,
-                          BoxLevels boxes[kDownloadedBoxCount]);
+int32_t FetchBoxLevels(const char* symbol, int32_t interval, BoxLevels boxes[kDownloadedBoxCount]);
 
 }  // namespace zeb

@@ -51,7 +51,7 @@ class BoxDownload : public ::testing::Test {
 
   int32_t Run(const char* symbol, int32_t interval) {
     const auto start = std::chrono::steady_clock::now();
-    const int32_t result = DownloadBoxLevels(symbol, interval, boxes);
+    const int32_t result = FetchBoxLevels(symbol, interval, boxes);
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
   }

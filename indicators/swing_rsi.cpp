@@ -1,0 +1,139 @@
+#include "indicators/swing_rsi.h"
+
+#include <cstdlib>
+
+#include "components/profile_box.h"
+#include "components/series_stats.h"
+#include "components/volume_profile.h"
+#include "net/box_download.h"
+
+namespace zeb {
+namespace {
+
+constexpr int32_t kFirstBoxOutput = 3;
+constexpr int32_t kOutputsPerBox = 4;
+constexpr double kProfileScale = 100.0;
+
+const ParameterInfo kParameters[] = {
+    {0, "period", ParameterKind::Integer, true, 5, true, 1, 299,
+     "RSI period of the turn detector; setting it restarts the detector's warm-up"},
+    {1, "signalThreshold", ParameterKind::Integer, true, 1, true, 1, 3,
+     "smallest turn strength (absolute signal code) that rebuilds the box"},
+    {2, "profileLookback", ParameterKind::Integer, true, 10, true, 1, SwingRSI::kMaxLookback,
+     "oldest bar offset of the profile window (0 is the newest bar)"},
+    {3, "download", ParameterKind::Flag, true, 0, false, 0, 1,
+     "exactly 1 requests the one download of box levels, made on the next calculated bar",
+     ParameterUse::Download},
+    {4, "interval", ParameterKind::Integer, true, 1, true, 1, 4,
+     "interval code sent with the download", ParameterUse::Download},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "boxLow", "lower edge of the box around the profile peak", OutputRole::BandLow},
+    {1, 1, "boxPeak", "price level of the fullest profile bin", OutputRole::Level},
+    {2, 2, "boxHigh", "upper edge of the box around the profile peak", OutputRole::BandHigh},
+    {3, 3, "box0Count", "count of downloaded box 0", OutputRole::Figure},
+    {4, 6, "box0Levels", "levels 2, 1, 0 of downloaded box 0", OutputRole::Level},
+    {7, 7, "box1Count", "count of downloaded box 1", OutputRole::Figure},
+    {8, 10, "box1Levels", "levels 2, 1, 0 of downloaded box 1", OutputRole::Level},
+    {11, 11, "box2Count", "count of downloaded box 2", OutputRole::Figure},
+    {12, 14, "box2Levels", "levels 2, 1, 0 of downloaded box 2", OutputRole::Level},
+    {15, 15, "box3Count", "count of downloaded box 3", OutputRole::Figure},
+    {16, 18, "box3Levels", "levels 2, 1, 0 of downloaded box 3", OutputRole::Level},
+    {19, 19, "box4Count", "count of downloaded box 4", OutputRole::Figure},
+    {20, 22, "box4Levels", "levels 2, 1, 0 of downloaded box 4", OutputRole::Level},
+};
+
+}  // namespace
+
+const IndicatorInfo SwingRSI::kInfo = {
+    "SWINGRSI",
+    "SwingRSI",
+    "Volume-profile box rebuilt at RSI turns, with optional downloaded boxes.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,
+};
+
+double SwingRSI::Value(int32_t index) {
+  switch (index) {
+    case 0:
+      return boxLow;
+    case 1:
+      return boxPeak;
+    case 2:
+      return boxHigh;
+    default:
+      break;
+  }
+  const int32_t last = kFirstBoxOutput + kOutputsPerBox * kDownloadedBoxCount - 1;
+  if (index < kFirstBoxOutput || index > last) return 0.0;
+  const BoxLevels& box = downloadedBoxes[(index - kFirstBoxOutput) / kOutputsPerBox];
+  switch ((index - kFirstBoxOutput) % kOutputsPerBox) {
+    case 0:
+      return box.count;
+    case 1:
+      return box.level2;
+    case 2:
+      return box.level1;
+    default:
+      return box.level0;
+  }
+}
+
+void SwingRSI::SetParameter(int32_t index, double value) {
+  switch (index) {
+    case 0:
+      detector.Restart(ClampedParameter(value, 1, 299));
+      break;
+    case 1:
+      signalThreshold = ClampedParameter(value, 1, 3);
+      break;
+    case 2:
+      profileLookback = ClampedParameter(value, 1, kMaxLookback);
+      break;
+    case 3:
+      if (value == 1.0) downloadRequested = true;
+      break;
+    case 4:
+      interval = ClampedParameter(value, 1, 4);
+      break;
+    default:
+      break;
+  }
+}
+
+void SwingRSI::Reset() {
+  detector.Restart(RsiTurnDetector::kDefaultPeriod);
+  signalThreshold = 1;
+  profileLookback = 10;
+  interval = 1;
+  downloadDone = false;
+  downloadRequested = false;
+  boxLow = boxPeak = boxHigh = 0.0;
+  for (BoxLevels& box : downloadedBoxes) box = BoxLevels{};
+}
+
+int32_t SwingRSI::Calculate(bool isNewBar) {
+  const int32_t signal = detector.UpdateBar(openSeries.Get(0), highSeries.Get(0), lowSeries.Get(0),
+                                            closeSeries.Get(0), isNewBar);
+  if (std::abs(signal) >= signalThreshold) {
+    double profile[kBinCount + 1];
+    double lowest = 0.0;
+    double highest = 0.0;
+    BuildVolumeProfile(*this, profile, kBinCount, 0, profileLookback, kProfileScale, lowest,
+                       highest);
+    FindProfileBox(profile, kBinCount, lowest, highest, boxHigh, boxPeak, boxLow);
+  }
+  if (downloadRequested && !downloadDone) return DownloadBoxLevels();
+  return 0;
+}
+
+int32_t SwingRSI::DownloadBoxLevels() {
+  downloadDone = true;
+  return FetchBoxLevels(symbol, interval, downloadedBoxes);
+}
+
+}  // namespace zeb
