@@ -7,6 +7,10 @@
 #include "indicators/ratio.h"
 #include "indicators/static_pcl.h"
 #include "indicators/swing_rsi.h"
+#include "indicators/tsi_combo.h"
+#include "indicators/vdvr_sum.h"
+#include "indicators/vix_diff.h"
+#include "indicators/vol_delta.h"
 
 namespace zeb {
 namespace {
@@ -24,12 +28,20 @@ constexpr KeywordEntry Row() {
 
 // Lookup order: STATICPCL, SWINGRSI, FLOATPCL, SWINGPCL, RATIO, VIXDIFF,
 // VOLDELTA, VDVRS, MARKETMAP, SWINGMAP, WALLIND, COMBO, VEGA.
+// One row per line (kept so by the formatter switch) so that added keywords
+// never rewrap their neighbours.
+// clang-format off
 constexpr KeywordEntry kTable[] = {
     Row<StaticPCL>(),
     Row<SwingRSI>(),
     Row<Ratio>(),
+    Row<VixDiff>(),
+    Row<VolDelta>(),
+    Row<VDVRSum>(),
     Row<MarketMap>(),
+    Row<TSICombo>(),
 };
+// clang-format on
 
 }  // namespace
 

@@ -1,0 +1,160 @@
+#include "indicators/tsi_combo.h"
+
+#include <cmath>
+
+#include "components/series_stats.h"
+#include "indicators/true_range.h"
+
+namespace zeb {
+namespace {
+
+constexpr double kUpperLimit = 2.08;
+constexpr double kLowerLimit = -1.92;
+
+const ParameterInfo kParameters[] = {
+    {0, "firstLength", ParameterKind::Integer, true, 25, false, 0, 0,
+     "first smoothing of the close-to-close change; fixed at the first bar"},
+    {1, "secondLength", ParameterKind::Integer, true, 10, false, 0, 0,
+     "second smoothing; fixed at the first bar"},
+    {2, "thirdLength", ParameterKind::Integer, true, 1, false, 0, 0,
+     "third smoothing (1 passes through); fixed at the first bar"},
+    {3, "signalLength", ParameterKind::Integer, true, 5, false, 0, 0,
+     "smoothing of the signal line; fixed at the first bar"},
+    {4, "squeezeLength", ParameterKind::Integer, true, 10, true, 1, TSICombo::kMaxWindow,
+     "window of the band and channel averages; fixed at the first bar"},
+    {5, "bandMultiplier", ParameterKind::Double, true, 2.0, false, 0, 0,
+     "Bollinger band width in standard deviations; fixed at the first bar"},
+    {6, "channelMultiplier", ParameterKind::Double, true, 1.5, false, 0, 0,
+     "channel width in average true ranges; fixed at the first bar"},
+    {7, "rwiLength", ParameterKind::Integer, true, 30, true, 1, TSICombo::kMaxWindow,
+     "Random Walk Index window; takes effect at the next bar"},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "tsi", "True Strength Index, -100..+100", OutputRole::Line},
+    {1, 1, "signal", "exponential average of the index", OutputRole::Line},
+    {2, 2, "squeeze", "1 while the Bollinger band lies inside the channel, else 0",
+     OutputRole::Flag},
+    {3, 3, "breakout", "1 on a Random Walk Index breakout, else 0", OutputRole::Flag},
+};
+
+}  // namespace
+
+const IndicatorInfo TSICombo::kInfo = {
+    "COMBO",
+    "TSICombo",
+    "True Strength Index with signal line, a volatility squeeze flag and a Random Walk Index "
+    "breakout flag.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,
+};
+
+double TSICombo::Value(int32_t index) {
+  switch (index) {
+    case 0:
+      return tsi.value;
+    case 1:
+      return tsi.signal;
+    case 2:
+      return squeeze.on ? 1.0 : 0.0;
+    case 3:
+      return breakout ? 1.0 : 0.0;
+    default:
+      return 0.0;
+  }
+}
+
+void TSICombo::SetParameter(int32_t index, double value) {
+  switch (index) {
+    case 0:
+      firstLength = ParameterToInt(value);
+      break;
+    case 1:
+      secondLength = ParameterToInt(value);
+      break;
+    case 2:
+      thirdLength = ParameterToInt(value);
+      break;
+    case 3:
+      signalLength = ParameterToInt(value);
+      break;
+    case 4:
+      // Both windows address series of kMaxWindow elements (the RWI window also
+      // the base series), so they are clamped like every other window.
+      squeezeLength = ClampedParameter(value, 1, kMaxWindow);
+      break;
+    case 5:
+      bandMultiplier = value;
+      break;
+    case 6:
+      channelMultiplier = value;
+      break;
+    case 7:
+      rwiLength = ClampedParameter(value, 1, kMaxWindow);
+      break;
+    default:
+      break;
+  }
+}
+
+void TSICombo::Reset() {
+  firstLength = 25;
+  secondLength = 10;
+  thirdLength = 1;
+  signalLength = 5;
+  squeezeLength = 10;
+  bandMultiplier = 2.0;
+  channelMultiplier = 1.5;
+  rwiLength = 30;
+  needsInit = true;
+  breakout = false;
+}
+
+int32_t TSICombo::Calculate(bool isNewBar) {
+  if (!isNewBar) return 0;
+  if (needsInit) {
+    needsInit = false;
+    tsi.Init(firstLength, secondLength, thirdLength, signalLength);
+    squeeze.Init(squeezeLength, bandMultiplier, channelMultiplier);
+  }
+  const double open = openSeries.Get(0);
+  const double high = highSeries.Get(0);
+  const double low = lowSeries.Get(0);
+  const double close = closeSeries.Get(0);
+  const double prevClose = closeSeries.Get(1);
+
+  tsi.Update(close);
+  squeeze.Update(open, high, low, close);
+
+  // Random Walk Index: the move from the low (high) n bars back, in units of
+  // the average true range expected of a random walk over n bars.
+  const int32_t n = rwiLength;
+  trueRangeSeries.Push(TrueRange(prevClose, high, low));
+  const double atr = SeriesAverage(trueRangeSeries, n);
+  double rwiHigh = 0.0;
+  double rwiLow = 0.0;
+  if (atr != 0.0) {
+    const double scale = std::sqrt(static_cast<double>(n)) * atr;
+    rwiHigh = (high - lowSeries.Get(n)) / scale;
+    rwiLow = (highSeries.Get(n) - low) / scale;
+  }
+  rwiDiffSeries.Push(rwiHigh - rwiLow);
+  const double smooth = SeriesWeightedAverage(rwiDiffSeries, 3);
+  rwiSmoothSeries.Push(smooth);
+
+  double mean = 0.0;
+  double sd = 0.0;
+  SeriesMeanStdDev(rwiSmoothSeries, n, mean, sd);
+  const double width = 1.33 * sd;
+  const double upper = kUpperLimit > mean + width ? kUpperLimit : mean + width;
+  const double lower = kLowerLimit < mean - width ? kLowerLimit : mean - width;
+  const double prev = rwiSmoothSeries.Get(1);
+  breakout = (smooth > 0 && smooth > prev && smooth > upper) ||
+             (smooth < 0 && smooth < prev && smooth < lower);
+  return 0;
+}
+
+}  // namespace zeb

@@ -1,0 +1,92 @@
+#include "indicators/vdvr_sum.h"
+
+#include <cmath>
+
+#include "components/series_stats.h"
+
+namespace zeb {
+namespace {
+
+const ParameterInfo kParameters[] = {
+    {0, "imbalanceWindow", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
+     "bars over which the positive and negative volume differences are summed"},
+    {1, "averageLength", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
+     "length of the simple moving average of the weighted imbalance"},
+    {2, "periods", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
+     "dates forming the reference range of the price position (at most 20 used)"},
+    {3, "lookback", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
+     "bars over which the highest high and lowest low are taken"},
+    {4, "sumLength", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
+     "calculations over which the stochastic's offset and range are summed"},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "value", "moving average of the position-weighted volume imbalance (every index)",
+     OutputRole::Line},
+};
+
+}  // namespace
+
+const IndicatorInfo VDVRSum::kInfo = {
+    "VDVRS",
+    "VDVRSum",
+    "Volume imbalance weighted by the price position within the last dates' range, averaged. "
+    "No defaults: not a number until the parameters are set.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,  // unused: every index answers with the one output
+    "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=3",
+};
+
+double VDVRSum::Value(int32_t /*index*/) {
+  return value;
+}
+
+void VDVRSum::SetParameter(int32_t index, double parameter) {
+  switch (index) {
+    case 0:
+      imbalanceWindow = ClampedParameter(parameter, 1, kMaxWindow);
+      break;
+    case 1:
+      averageLength = ClampedParameter(parameter, 1, kMaxWindow);
+      break;
+    case 2:
+      periods = ClampedParameter(parameter, 1, kMaxWindow);
+      break;
+    case 3:
+      lookback = ClampedParameter(parameter, 1, kMaxWindow);
+      break;
+    case 4:
+      sumLength = ClampedParameter(parameter, 1, kMaxWindow);
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t VDVRSum::Calculate(bool isNewBar) {
+  const bool newDate = IsNewDate();
+  const double hh = SeriesHighest(highSeries, lookback);
+  const double ll = SeriesLowest(lowSeries, lookback);
+  const double close = closeSeries.Get(0);
+  rangeSeries.Push(hh - ll);
+  closeOffsetSeries.Push(close - ll);
+  const double den = SeriesSum(rangeSeries, sumLength);
+  const double num = SeriesSum(closeOffsetSeries, sumLength);
+  const double q = std::fabs(den) < 1e-10 ? 0.0 : num / den;
+
+  const double v = volumeSeries.Get(0);
+  const double lv = v > 0.0 ? std::log(v) : v;
+  const double position = range.Update((q - 0.5) * lv, periods, newDate);
+
+  double positive = 0.0;
+  double negative = 0.0;
+  imbalance.Update(*this, isNewBar, imbalanceWindow, 1, positive, negative);
+  weightedSeries.Push(std::fabs(positive * position) - std::fabs(negative * position));
+  value = SeriesAverage(weightedSeries, averageLength);
+  return 0;
+}
+
+}  // namespace zeb

@@ -1,0 +1,87 @@
+#include "indicators/vix_diff.h"
+
+#include "components/series_stats.h"
+
+namespace zeb {
+namespace {
+
+const ParameterInfo kParameters[] = {
+    {0, "lag", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
+     "bars over which the flow measures the price change; also the first bar of each date that "
+     "computes a new flow"},
+    {1, "smoothLength", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
+     "length of the moving averages of the two positions"},
+    {2, "detrendLength", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
+     "length of the moving average subtracted from their difference"},
+    {3, "periods", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxPeriods,
+     "dates forming both reference ranges"},
+    {4, "signalLength", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
+     "length of the signal's moving average"},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "oscillator", "flow position minus price position, detrended", OutputRole::Line},
+    {1, 1, "signal", "moving average of the oscillator", OutputRole::Line},
+};
+
+}  // namespace
+
+const IndicatorInfo VixDiff::kInfo = {
+    "VIXDIFF",
+    "VixDiff",
+    "Volume-weighted flow position against price position over the last dates, detrended, with a "
+    "signal line. No defaults: not a number until the parameters are set.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,
+    "lag=3 smoothLength=5 detrendLength=20 periods=5 signalLength=5",
+};
+
+double VixDiff::Value(int32_t index) {
+  if (index == 0) return oscillator;
+  if (index == 1) return signal;
+  return 0.0;
+}
+
+void VixDiff::SetParameter(int32_t index, double value) {
+  switch (index) {
+    case 0:
+      lag = ClampedParameter(value, 1, kMaxWindow);
+      break;
+    case 1:
+      smoothLength = ClampedParameter(value, 1, kMaxWindow);
+      break;
+    case 2:
+      detrendLength = ClampedParameter(value, 1, kMaxWindow);
+      break;
+    case 3:
+      periods = ClampedParameter(value, 1, kMaxPeriods);
+      break;
+    case 4:
+      signalLength = ClampedParameter(value, 1, kMaxWindow);
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t VixDiff::Calculate(bool isNewBar) {
+  if (!isNewBar) return 0;
+  const bool newDate = IsNewDate();
+  const double flowPosition = flow.Update(*this, lag, periods);
+  const double mid = (closeSeries.Get(0) + openSeries.Get(0)) * 0.5;
+  const double pricePosition = priceRange.Update(mid, periods, newDate);
+  priceSeries.Push(pricePosition);
+  flowSeries.Push(flowPosition);
+  const double diff =
+      SeriesAverage(flowSeries, smoothLength) - SeriesAverage(priceSeries, smoothLength);
+  diffSeries.Push(diff);
+  oscillator = diff - SeriesAverage(diffSeries, detrendLength);
+  oscillatorSeries.Push(oscillator);
+  signal = SeriesAverage(oscillatorSeries, signalLength);
+  return 0;
+}
+
+}  // namespace zeb

@@ -1,0 +1,53 @@
+#include "indicators/vol_delta.h"
+
+#include "components/series_stats.h"
+
+namespace zeb {
+namespace {
+
+const ParameterInfo kParameters[] = {
+    {0, "window", ParameterKind::Integer, true, 5, true, 1, VolDelta::kMaxWindow, "bars summed"},
+    {1, "smoothingLength", ParameterKind::Integer, true, 1, true, 1, VolDelta::kMaxWindow,
+     "exponential smoothing of both sums; 1 reports the plain sums"},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "positive", "sum of volume1 - volume2 where positive", OutputRole::Line},
+    {1, 1, "negative", "sum of volume2 - volume1 where positive", OutputRole::Line},
+};
+
+}  // namespace
+
+const IndicatorInfo VolDelta::kInfo = {
+    "VOLDELTA",
+    "VolDelta",
+    "Window sums of the bars' excess of volume1 over volume2 and of the opposite excess.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,
+};
+
+double VolDelta::Value(int32_t index) {
+  if (index == 0) return positiveSum;
+  if (index == 1) return negativeSum;
+  return 0.0;
+}
+
+void VolDelta::SetParameter(int32_t index, double value) {
+  if (index == 0) window = ClampedParameter(value, 1, kMaxWindow);
+  if (index == 1) smoothingLength = ClampedParameter(value, 1, kMaxWindow);
+}
+
+void VolDelta::Reset() {
+  window = 5;
+  smoothingLength = 1;
+}
+
+int32_t VolDelta::Calculate(bool isNewBar) {
+  imbalance.Update(*this, isNewBar, window, smoothingLength, positiveSum, negativeSum);
+  return 0;
+}
+
+}  // namespace zeb
