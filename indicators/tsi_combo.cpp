@@ -40,6 +40,14 @@ const OutputInfo kOutputs[] = {
 
 }  // namespace
 
+bool IsRwiBreakout(double smooth, double prev, double mean, double sd) {
+  const double width = 1.33 * sd;
+  const double upper = kUpperLimit > mean + width ? kUpperLimit : mean + width;
+  const double lower = kLowerLimit < mean - width ? kLowerLimit : mean - width;
+  return (smooth > 0 && smooth > prev && smooth > upper) ||
+         (smooth < 0 && smooth < prev && smooth < lower);
+}
+
 const IndicatorInfo TSICombo::kInfo = {
     "COMBO",
     "TSICombo",
@@ -148,12 +156,7 @@ int32_t TSICombo::Calculate(bool isNewBar) {
   double mean = 0.0;
   double sd = 0.0;
   SeriesMeanStdDev(rwiSmoothSeries, n, mean, sd);
-  const double width = 1.33 * sd;
-  const double upper = kUpperLimit > mean + width ? kUpperLimit : mean + width;
-  const double lower = kLowerLimit < mean - width ? kLowerLimit : mean - width;
-  const double prev = rwiSmoothSeries.Get(1);
-  breakout = (smooth > 0 && smooth > prev && smooth > upper) ||
-             (smooth < 0 && smooth < prev && smooth < lower);
+  breakout = IsRwiBreakout(smooth, rwiSmoothSeries.Get(1), mean, sd);
   return 0;
 }
 

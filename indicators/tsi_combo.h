@@ -7,6 +7,11 @@
 
 namespace zeb {
 
+// Breakout of a smoothed Random Walk Index difference: beyond mean +/- 1.33 sd
+// of its recent values and beyond the fixed limits 2.08 (up) or -1.92 (down),
+// and still moving away from zero compared with the previous value.
+bool IsRwiBreakout(double smooth, double prev, double mean, double sd);
+
 // Three independent studies over the same bars. Outputs 0 and 1 are the True
 // Strength Index (-100..+100, momentum smoothed against its absolute value)
 // and its signal line; output 2 is 1 while volatility is squeezed (Bollinger
