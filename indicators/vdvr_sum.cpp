@@ -45,25 +45,9 @@ double VDVRSum::Value(int32_t /*index*/) {
 }
 
 void VDVRSum::SetParameter(int32_t index, double parameter) {
-  switch (index) {
-    case 0:
-      imbalanceWindow = ClampedParameter(parameter, 1, kMaxWindow);
-      break;
-    case 1:
-      averageLength = ClampedParameter(parameter, 1, kMaxWindow);
-      break;
-    case 2:
-      periods = ClampedParameter(parameter, 1, kMaxWindow);
-      break;
-    case 3:
-      lookback = ClampedParameter(parameter, 1, kMaxWindow);
-      break;
-    case 4:
-      sumLength = ClampedParameter(parameter, 1, kMaxWindow);
-      break;
-    default:
-      break;
-  }
+  int32_t* const fields[] = {&imbalanceWindow, &averageLength, &periods, &lookback, &sumLength};
+  if (index < 0 || index >= static_cast<int32_t>(sizeof(fields) / sizeof(fields[0]))) return;
+  *fields[index] = ClampedParameter(parameter, 1, kMaxWindow);
 }
 
 int32_t VDVRSum::Calculate(bool isNewBar) {

@@ -46,25 +46,9 @@ double VixDiff::Value(int32_t index) {
 }
 
 void VixDiff::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      lag = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 1:
-      smoothLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 2:
-      detrendLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 3:
-      periods = ClampedParameter(value, 1, kMaxPeriods);
-      break;
-    case 4:
-      signalLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    default:
-      break;
-  }
+  int32_t* const fields[] = {&lag, &smoothLength, &detrendLength, &periods, &signalLength};
+  if (index < 0 || index >= static_cast<int32_t>(sizeof(fields) / sizeof(fields[0]))) return;
+  *fields[index] = ClampedParameter(value, 1, index == 3 ? kMaxPeriods : kMaxWindow);
 }
 
 int32_t VixDiff::Calculate(bool isNewBar) {
