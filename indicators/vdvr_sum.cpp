@@ -37,7 +37,7 @@ const IndicatorInfo VDVRSum::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,  // unused: every index answers with the one output
-    "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=3",
+    "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=10",
 };
 
 double VDVRSum::Value(int32_t /*index*/) {

@@ -36,7 +36,7 @@ const IndicatorInfo VixDiff::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
-    "lag=3 smoothLength=5 detrendLength=20 periods=5 signalLength=5",
+    "lag=3 smoothLength=5 detrendLength=20 periods=5 signalLength=9",
 };
 
 double VixDiff::Value(int32_t index) {
