@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -171,15 +172,41 @@ TEST(IndicatorInfo, ValuesBeyondTheRangeActAsItsEnds) {
   }
 }
 
+// Where some parameter has no default, the settings `zebi demo` uses
+// ("name=value ..."): until every such parameter is set the outputs are not a
+// number, and no single parameter can show its effect.
+std::vector<Setting> SettingsWithoutDefaults(const IndicatorInfo& info) {
+  std::vector<Setting> out;
+  bool needed = false;
+  for (int32_t p = 0; p < info.parameterCount; ++p)
+    needed = needed || !info.parameters[p].hasDefault;
+  if (!needed || !info.demoParameters) return out;
+  std::istringstream words(info.demoParameters);
+  std::string word;
+  while (words >> word) {
+    const size_t eq = word.find('=');
+    for (int32_t p = 0; p < info.parameterCount; ++p) {
+      if (eq != std::string::npos && word.compare(0, eq, info.parameters[p].name) == 0) {
+        out.push_back({info.parameters[p].index, std::stod(word.substr(eq + 1))});
+      }
+    }
+  }
+  return out;
+}
+
 // Catches a parameter documented under the wrong index: unless the table says
 // it changes nothing, some value in its range must change the outputs.
 TEST(IndicatorInfo, EveryParameterTakesEffect) {
   for (const IndicatorInfo* info : Infos()) {
-    const std::vector<uint64_t> untouched = Stream(*info, {});
+    const std::vector<Setting> demo = SettingsWithoutDefaults(*info);
+    const std::vector<uint64_t> untouched = Stream(*info, demo);
     for (int32_t p = 0; p < info->parameterCount; ++p) {
       const ParameterInfo& pi = info->parameters[p];
       if (pi.use == ParameterUse::Download) continue;
-      const double base = pi.hasDefault ? pi.defaultValue : 0.0;
+      double base = pi.hasDefault ? pi.defaultValue : 0.0;
+      for (const Setting& d : demo) {
+        if (d.index == pi.index) base = d.value;
+      }
       std::vector<double> candidates;
       if (pi.clamped) {
         candidates = {pi.minimum, pi.maximum, std::round((pi.minimum + pi.maximum) / 2)};
@@ -190,7 +217,9 @@ TEST(IndicatorInfo, EveryParameterTakesEffect) {
       }
       bool changed = false;
       for (double v : candidates) {
-        if (v != base && Stream(*info, {{pi.index, v}}) != untouched) changed = true;
+        std::vector<Setting> settings = demo;
+        settings.push_back({pi.index, v});
+        if (v != base && Stream(*info, settings) != untouched) changed = true;
       }
       if (pi.use == ParameterUse::Inert) {
         EXPECT_FALSE(changed) << Label(*info, pi, "documented as inert but changes the outputs");
