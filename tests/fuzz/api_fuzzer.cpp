@@ -22,6 +22,7 @@
 #include "heap_meter.h"
 #include "interface/keyword_table.h"
 #include "interface/registry.h"
+#include "net/box_service.h"
 #include "zeb_indicators.h"
 
 namespace {
@@ -181,6 +182,13 @@ struct Harness {
 };
 
 }  // namespace
+
+// Downloads that an input requests go to a port where nothing listens, with
+// short limits, so that they fail fast whatever the build's service host.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  zeb::SetBoxServiceForTesting("127.0.0.1:9", 200, 400);
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
