@@ -6,6 +6,7 @@
 #include "indicators/market_map.h"
 #include "indicators/ratio.h"
 #include "indicators/static_pcl.h"
+#include "indicators/swing_map.h"
 #include "indicators/swing_rsi.h"
 #include "indicators/tsi_combo.h"
 #include "indicators/vdvr_sum.h"
@@ -39,6 +40,7 @@ constexpr KeywordEntry kTable[] = {
     Row<VolDelta>(),
     Row<VDVRSum>(),
     Row<MarketMap>(),
+    Row<SwingMap>(),
     Row<TSICombo>(),
 };
 // clang-format on
