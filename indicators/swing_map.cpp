@@ -47,7 +47,7 @@ const IndicatorInfo SwingMap::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
-    "binCount=40",
+    "binCount=40 toSwing=3",
 };
 
 double SwingMap::Value(int32_t index) {

@@ -18,6 +18,8 @@ enum class ParameterUse {
   Plain,
   BinCount,  // number of profile bins: the chart spreads the Profile outputs over this many
   Inert,     // stored for the host's sake; changes no output
+  Restart,   // also restarts a turn detector: setting even the value Reset stored starts a new
+             // warm-up, so outputs differ from an instance that was never set
   Download,  // belongs to the network download: setting it may make the instance fetch data,
              // so tests and the demo leave it alone
 };

@@ -10,6 +10,7 @@
 #include "indicators/swing_rsi.h"
 #include "indicators/tsi_combo.h"
 #include "indicators/vdvr_sum.h"
+#include "indicators/vega.h"
 #include "indicators/vix_diff.h"
 #include "indicators/vol_delta.h"
 
@@ -42,6 +43,7 @@ constexpr KeywordEntry kTable[] = {
     Row<MarketMap>(),
     Row<SwingMap>(),
     Row<TSICombo>(),
+    Row<Vega>(),
 };
 // clang-format on
 

@@ -134,7 +134,7 @@ TEST(IndicatorInfo, DefaultsMatchWhatResetSets) {
     const std::vector<uint64_t> untouched = Stream(*info, {});
     for (int32_t p = 0; p < info->parameterCount; ++p) {
       const ParameterInfo& pi = info->parameters[p];
-      if (pi.use == ParameterUse::Download) continue;
+      if (pi.use == ParameterUse::Download || pi.use == ParameterUse::Restart) continue;
       const double value = pi.hasDefault ? pi.defaultValue : 0.0;
       // Without a default the instance holds 0, which a clamp may not let a host set.
       if (!pi.hasDefault && pi.clamped && (value < pi.minimum || value > pi.maximum)) continue;

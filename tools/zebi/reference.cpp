@@ -74,6 +74,8 @@ std::string ParameterNote(const zeb::ParameterInfo& p) {
       return " (stored only: no output depends on it)";
     case zeb::ParameterUse::Download:
       return " (reaches the network)";
+    case zeb::ParameterUse::Restart:
+      return " (setting it restarts the turn detector)";
     case zeb::ParameterUse::Plain:
       break;
   }
