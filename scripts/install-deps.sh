@@ -6,7 +6,7 @@ set -euo pipefail
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for pkg in cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev \
+for pkg in cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils pkg-config \
            g++-mingw-w64-i686-posix wine clang-format; do
   have_pkg "$pkg" || need+=("$pkg")
 done

@@ -172,40 +172,39 @@ TEST(IndicatorInfo, ValuesBeyondTheRangeActAsItsEnds) {
   }
 }
 
-// Where some parameter has no default, the settings `zebi demo` uses
-// ("name=value ..."): until every such parameter is set the outputs are not a
-// number, and no single parameter can show its effect.
-std::vector<Setting> SettingsWithoutDefaults(const IndicatorInfo& info) {
+// The settings the demo uses ("name=value ..."): some parameters only show
+// their effect once others enable a feature, and where a parameter has no
+// default the outputs may not be numbers until it is set.
+std::vector<Setting> DemoSettings(const IndicatorInfo& info) {
   std::vector<Setting> out;
-  bool needed = false;
-  for (int32_t p = 0; p < info.parameterCount; ++p)
-    needed = needed || !info.parameters[p].hasDefault;
-  if (!needed || !info.demoParameters) return out;
-  std::istringstream words(info.demoParameters);
+  std::istringstream words(info.demoParameters ? info.demoParameters : "");
   std::string word;
   while (words >> word) {
     const size_t eq = word.find('=');
+    const std::string name = word.substr(0, eq);
+    const ParameterInfo* found = nullptr;
     for (int32_t p = 0; p < info.parameterCount; ++p) {
-      if (eq != std::string::npos && word.compare(0, eq, info.parameters[p].name) == 0) {
-        out.push_back({info.parameters[p].index, std::stod(word.substr(eq + 1))});
-      }
+      if (name == info.parameters[p].name) found = &info.parameters[p];
     }
+    EXPECT_TRUE(found && eq != std::string::npos) << info.keyword << " demo setting " << word;
+    if (found) out.push_back({found->index, std::stod(word.substr(eq + 1))});
   }
   return out;
 }
 
 // Catches a parameter documented under the wrong index: unless the table says
-// it changes nothing, some value in its range must change the outputs.
+// it changes nothing, some value in its range must change the outputs (on top
+// of the demo's settings).
 TEST(IndicatorInfo, EveryParameterTakesEffect) {
   for (const IndicatorInfo* info : Infos()) {
-    const std::vector<Setting> demo = SettingsWithoutDefaults(*info);
+    const std::vector<Setting> demo = DemoSettings(*info);
     const std::vector<uint64_t> untouched = Stream(*info, demo);
     for (int32_t p = 0; p < info->parameterCount; ++p) {
       const ParameterInfo& pi = info->parameters[p];
       if (pi.use == ParameterUse::Download) continue;
       double base = pi.hasDefault ? pi.defaultValue : 0.0;
-      for (const Setting& d : demo) {
-        if (d.index == pi.index) base = d.value;
+      for (const Setting& s : demo) {
+        if (s.index == pi.index) base = s.value;
       }
       std::vector<double> candidates;
       if (pi.clamped) {

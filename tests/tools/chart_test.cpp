@@ -1,0 +1,132 @@
+#include "chart.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "svg_text.h"
+
+namespace zebi {
+namespace {
+
+size_t Count(const std::string& text, const std::string& what) {
+  size_t n = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// Every element opened is closed in order: a cheap well-formedness check (the
+// ctest run also passes every demo chart through an XML parser).
+bool TagsBalance(const std::string& svg) {
+  std::vector<std::string> open;
+  for (size_t at = svg.find('<'); at != std::string::npos; at = svg.find('<', at + 1)) {
+    if (svg.compare(at, 2, "<?") == 0) continue;
+    const size_t end = svg.find('>', at);
+    if (end == std::string::npos) return false;
+    const std::string tag = svg.substr(at + 1, end - at - 1);
+    if (tag.back() == '/') continue;
+    if (tag[0] == '/') {
+      if (open.empty() || open.back() != tag.substr(1)) return false;
+      open.pop_back();
+    } else {
+      open.push_back(tag.substr(0, tag.find(' ')));
+    }
+  }
+  return open.empty();
+}
+
+// Bars around 100 and an indicator described by hand, one output per role.
+struct Fixture {
+  std::vector<Bar> bars;
+  Replay replay;
+  std::vector<zeb::OutputInfo> outputs;
+  zeb::IndicatorInfo info{"TEST & <CO>", "Test", "summary", nullptr, 0, nullptr, 0, 0.0};
+
+  Fixture() {
+    const zeb::OutputRole roles[] = {zeb::OutputRole::Level,    zeb::OutputRole::BandLow,
+                                     zeb::OutputRole::BandHigh, zeb::OutputRole::Marker,
+                                     zeb::OutputRole::Line,     zeb::OutputRole::Flag,
+                                     zeb::OutputRole::Figure,   zeb::OutputRole::Auto};
+    for (int32_t i = 0; i < 8; ++i) {
+      outputs.push_back({i, i, "out", "d", roles[i]});
+      replay.columns.push_back({i, "out" + std::to_string(i), roles[i]});
+    }
+    info.outputs = outputs.data();
+    info.outputCount = 8;
+    for (int32_t i = 0; i < 40; ++i) {
+      Bar b;
+      b.number = i + 1;
+      b.date = 20240102 + i / 20;
+      b.open = 100 + i % 5;
+      b.close = 101 + i % 3;
+      b.high = 106;
+      b.low = 99;
+      b.volume1 = 10 + i;
+      bars.push_back(b);
+      replay.results.push_back(0);
+      const double nan = std::numeric_limits<double>::quiet_NaN();
+      const double values[] = {i < 10 ? 0.0 : 102.0,           // level published from bar 10
+                               i < 20 ? 101.0 : 100.0,         // band low, two runs
+                               103.0,                          // band high
+                               i == 5 || i == 30 ? 104.5 : 0,  // marker at two bars
+                               i == 15 ? nan : i - 20.0,       // line with a gap
+                               i % 10 == 0 ? 1.0 : 0.0,        // flag on four bars
+                               1e300,                          // figure: never drawn
+                               1e6 + i};                       // far from price: pane
+      replay.values.insert(replay.values.end(), values, values + 8);
+    }
+  }
+
+  std::string Draw(size_t lastBars = 300) const {
+    std::ostringstream out;
+    ChartOptions options;
+    options.lastBars = lastBars;
+    WriteChart(out, info, bars, replay, {}, options);
+    return out.str();
+  }
+};
+
+TEST(ZebiChart, EachRoleDrawsItsShape) {
+  const std::string svg = Fixture().Draw();
+  EXPECT_TRUE(TagsBalance(svg));
+  EXPECT_NE(svg.find("TEST &amp; &lt;CO&gt;"), std::string::npos);
+  EXPECT_EQ(Count(svg, "stroke-width=\"1.3\""), 1u);   // the level: one step path
+  EXPECT_EQ(Count(svg, "fill-opacity=\"0.18\""), 2u);  // the band: one rectangle per run
+  EXPECT_EQ(Count(svg, "stroke-width=\"0.6\""), 2u);   // the marker, where it changes
+  // The line (split at its gap) and the far-off Auto output, both in the pane.
+  EXPECT_EQ(Count(svg, "<polyline"), 3u);
+  EXPECT_EQ(Count(svg, "height=\"6\""), 4u);  // flag ticks
+  EXPECT_EQ(svg.find("e+300"), std::string::npos);
+  EXPECT_EQ(svg.find("nan"), std::string::npos);
+}
+
+TEST(ZebiChart, ShowsOnlyTheNewestBars) {
+  const std::string svg = Fixture().Draw(10);
+  EXPECT_TRUE(TagsBalance(svg));
+  EXPECT_NE(svg.find("last 10 of 40 bars"), std::string::npos);
+  EXPECT_EQ(Count(svg, "stroke-width=\"0.6\""), 1u);  // only the marker at bar 30 remains
+}
+
+TEST(ZebiChart, NoBarsStillMakesADocument) {
+  Fixture f;
+  f.bars.clear();
+  f.replay.results.clear();
+  f.replay.values.clear();
+  std::ostringstream out;
+  WriteChart(out, f.info, f.bars, f.replay, {});
+  EXPECT_TRUE(TagsBalance(out.str()));
+}
+
+TEST(ZebiChart, TextAndNumbersAreSafe) {
+  EXPECT_EQ(XmlEscape("a<b>&\"c\"\x01"), "a&lt;b&gt;&amp;&quot;c&quot;");
+  EXPECT_EQ(Px(std::nan("")), "0.0");
+  EXPECT_EQ(Px(1e300), "1000000.0");
+  EXPECT_EQ(Px(-2.25), "-2.2");
+}
+
+}  // namespace
+}  // namespace zebi
