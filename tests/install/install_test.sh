@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and builds a small C program
+# against it, with find_package and with pkg-config; both must run.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1
+src=$2
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix=$tmp/prefix
+
+cmake --install "$build" --prefix "$prefix" > /dev/null
+[ -f "$prefix/include/zeb_indicators.h" ] || { echo "FAIL: header not installed" >&2; exit 1; }
+
+# CMake: find_package(ZEBIndicators), shared and static.
+cmake -S "$src/tests/install/consumer" -B "$tmp/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build "$tmp/cmake-build" > /dev/null
+"$tmp/cmake-build/consumer"
+"$tmp/cmake-build/consumer_static"
+
+# pkg-config, from a moved copy of the tree: the .pc file finds its own prefix.
+mv "$prefix" "$tmp/moved"
+pcdir=$(dirname "$(find "$tmp/moved" -name zebindicators.pc)")
+flags=$(PKG_CONFIG_PATH=$pcdir pkg-config --cflags --libs zebindicators)
+cc "$src/tests/install/consumer/consumer.c" $flags -o "$tmp/consumer_pc"
+libdir=$(PKG_CONFIG_PATH=$pcdir pkg-config --variable=libdir zebindicators)
+LD_LIBRARY_PATH=$libdir "$tmp/consumer_pc"
+echo "install: ok"
