@@ -4,12 +4,16 @@
 #               under AddressSanitizer/UndefinedBehaviorSanitizer and on Win32 under Wine
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: demo test deps native sanitize win32 bench format clean
+.PHONY: demo docs test deps native sanitize win32 bench format clean
 
 demo:
 	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build/native -j $(JOBS) --target zebi
 	build/native/tools/zebi/zebi demo --charts build/demo-charts
+
+docs:
+	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/native -j $(JOBS) --target indicator-docs
 
 test: deps
 	scripts/test.sh
