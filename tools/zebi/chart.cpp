@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 #include <string>
 
@@ -212,8 +213,8 @@ class Chart {
     for (const ParameterSetting& s : settings_) parameters += "  " + Describe(info_, s);
     out << "<text x=\"" << Px(kLeft) << "\" y=\"20\" font-size=\"15\" font-weight=\"bold\">"
         << XmlEscape(info_.keyword) << "</text>\n"
-        << "<text x=\"" << Px(kLeft + 110) << "\" y=\"20\">"
-        << XmlEscape(std::string(info_.summary)) << "</text>\n"
+        << "<text x=\"" << Px(kLeft + 16 + 11 * static_cast<double>(std::strlen(info_.keyword)))
+        << "\" y=\"20\">" << XmlEscape(std::string(info_.summary)) << "</text>\n"
         << "<text x=\"" << Px(kLeft) << "\" y=\"38\" fill=\"#555\">"
         << XmlEscape("last " + std::to_string(count_) + " of " + std::to_string(bars_.size()) +
                      " bars" + (parameters.empty() ? "" : ";" + parameters))
