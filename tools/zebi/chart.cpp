@@ -122,16 +122,27 @@ class Chart {
         if (!any) continue;
         role = nearPrice ? OutputRole::Level : OutputRole::Line;
       }
+      if (!Drawn(c, role)) continue;
       if (role == OutputRole::ProfileLow) profileLowColumn_ = static_cast<int>(c);
       if (role == OutputRole::ProfileHigh) profileHighColumn_ = static_cast<int>(c);
       if (role == OutputRole::ProfileLow || role == OutputRole::ProfileHigh) continue;
-      if (role == OutputRole::Line) hasPane_ = true;
+      if (role == OutputRole::Line) hasPane_ = hasLines_ = true;
       if (role == OutputRole::Flag) {
         hasPane_ = true;
         ++flagCount_;
       }
       series_.push_back({c, role, NextColor()});
     }
+  }
+
+  // Whether a column has anything to draw in the window: outputs that stay
+  // unpublished (0) are left out of the chart and its legend.
+  bool Drawn(size_t column, OutputRole role) const {
+    for (size_t i = 0; i < count_; ++i) {
+      const double v = Value(i, column);
+      if (role == OutputRole::Line ? std::isfinite(v) : Published(v)) return true;
+    }
+    return false;
   }
 
   // The profile as the instance holds it after the last bar.
@@ -222,6 +233,10 @@ class Chart {
     double x = kLeft;
     for (const Series& s : series_) {
       const std::string& name = replay_.columns[s.column].name;
+      if (x + 24 + 6.5 * static_cast<double>(name.size()) > kWidth - kRight) {
+        out << "<text x=\"" << Px(x) << "\" y=\"56\">...</text>\n";
+        break;
+      }
       out << "<rect x=\"" << Px(x) << "\" y=\"47\" width=\"10\" height=\"10\" fill=\"" << s.color
           << "\"/><text x=\"" << Px(x + 14) << "\" y=\"56\">" << XmlEscape(name) << "</text>\n";
       x += 24 + 6.5 * static_cast<double>(name.size());
@@ -424,10 +439,11 @@ class Chart {
     out << "<rect x=\"" << Px(kLeft) << "\" y=\"" << Px(paneTop_) << "\" width=\"" << Px(plotWidth_)
         << "\" height=\"" << Px(kPaneHeight) << "\" fill=\"none\" stroke=\"#999\"/>\n";
     for (double v : {paneLow_, paneHigh_}) {
+      if (!hasLines_) break;
       out << "<text x=\"" << Px(kLeft - 4) << "\" y=\"" << Px(PaneY(v) + 4)
           << "\" text-anchor=\"end\">" << FormatReadable(v, 5) << "</text>\n";
     }
-    if (paneLow_ < 0 && paneHigh_ > 0) {
+    if (hasLines_ && paneLow_ < 0 && paneHigh_ > 0) {
       out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(kLeft + plotWidth_) << "\" y1=\""
           << Px(PaneY(0)) << "\" y2=\"" << Px(PaneY(0))
           << "\" stroke=\"#bbb\" stroke-dasharray=\"3 3\"/>\n";
@@ -481,6 +497,7 @@ class Chart {
   size_t colorCount_ = 0;
   size_t flagCount_ = 0;
   bool hasPane_ = false;
+  bool hasLines_ = false;
   int profileLowColumn_ = -1, profileHighColumn_ = -1;
   std::vector<double> profile_, nodeMarks_;
   double profileLow_ = 0, profileHigh_ = 0;

@@ -43,15 +43,16 @@ void WriteChartFile(const std::string& path, const zeb::IndicatorInfo& info,
   if (!out.flush()) throw std::runtime_error("cannot write the chart " + path);
 }
 
-// The newest few outputs of a replay, "name=value" each, for the summary table.
+// The newest few drawn outputs of a replay, "name=value" each, for the summary.
 std::string LastValues(const Replay& replay, size_t bars) {
   std::string out;
-  const size_t shown = std::min<size_t>(replay.columns.size(), 4);
-  for (size_t c = 0; c < shown; ++c) {
-    out += (c ? "  " : "") + replay.columns[c].name + "=" +
+  size_t shown = 0;
+  for (size_t c = 0; c < replay.columns.size(); ++c) {
+    if (replay.columns[c].role == zeb::OutputRole::Figure) continue;
+    if (shown++ == 4) return out + "  ...";
+    out += (out.empty() ? "" : "  ") + replay.columns[c].name + "=" +
            FormatReadable(replay.Value(bars - 1, c), 6);
   }
-  if (replay.columns.size() > shown) out += "  ...";
   return out;
 }
 
@@ -124,9 +125,9 @@ int DemoCommand(const DemoRequest& request) {
   const std::vector<Bar> bars = LoadBars(request.barsPath);
   const std::filesystem::path folder(request.chartFolder);
   std::filesystem::create_directories(folder);
-  std::printf("%zu bars from %d to %d, every keyword with the settings below.\n\n", bars.size(),
-              bars.front().date, bars.back().date);
-  std::printf("%-10s  %-28s  %s\n", "KEYWORD", "SETTINGS", "OUTPUTS AFTER THE LAST BAR");
+  std::printf("%zu bars from %d to %d through every keyword.\n\n", bars.size(), bars.front().date,
+              bars.back().date);
+  std::vector<std::vector<std::string>> rows;
   std::vector<std::string> keywords;
   for (int32_t i = 0; i < zeb::KeywordCount(); ++i) {
     const zeb::IndicatorInfo& info = *zeb::KeywordTable()[i].info;
@@ -136,9 +137,13 @@ int DemoCommand(const DemoRequest& request) {
     WriteChartFile((folder / (std::string(info.keyword) + ".svg")).string(), info, bars, replay,
                    options.settings, 300);
     keywords.push_back(info.keyword);
-    std::string settings = info.demoParameters ? info.demoParameters : "defaults";
-    std::printf("%-10s  %-28s  %s\n", info.keyword, settings.c_str(),
-                LastValues(replay, bars.size()).c_str());
+    rows.push_back({info.keyword, info.demoParameters ? info.demoParameters : "defaults",
+                    LastValues(replay, bars.size())});
+  }
+  std::printf("%-10s  %s\n", "KEYWORD", "OUTPUTS AFTER THE LAST BAR (demo settings below)");
+  for (const auto& row : rows) {
+    std::printf("%-10s  %s\n", row[0].c_str(), row[2].c_str());
+    if (row[1] != "defaults") std::printf("%-10s  with %s\n", "", row[1].c_str());
   }
   WriteIndexPage(folder, keywords);
   std::printf("\n%zu charts written to %s/ (open %s)\n", keywords.size(), folder.string().c_str(),
