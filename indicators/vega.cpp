@@ -66,8 +66,9 @@ const OutputInfo kOutputs[] = {
      OutputRole::Figure},
     {14, 14, "entrySignal", "1 when this calculation opened a long, 2 a short, else 0",
      OutputRole::Figure},
-    {15, 16, "levelsPublished", "1 when this calculation published stop and target",
+    {15, 15, "levelsPublished", "1 when this calculation published stop and target",
      OutputRole::Flag},
+    {16, 16, "levelsPublishedAgain", "output 15 again", OutputRole::Figure},
 };
 
 }  // namespace
