@@ -6,10 +6,13 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: demo docs test deps native sanitize win32 bench format clean
 
+# The demo needs only a compiler and CLI11: its own build without tests or benchmarks.
 demo:
-	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build build/native -j $(JOBS) --target zebi
-	build/native/tools/zebi/zebi demo --charts build/demo-charts
+	scripts/install-deps.sh demo
+	cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEB_BUILD_TESTS=OFF \
+	  -DZEB_BUILD_BENCH=OFF
+	cmake --build build/demo -j $(JOBS) --target zebi
+	build/demo/tools/zebi/zebi demo --charts build/demo-charts
 
 docs:
 	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need when it is missing. Fails loudly
-# when it cannot: the Win32 run is never skipped silently.
+# Installs what the build and the tests need when it is missing (with "demo":
+# only what the demo needs). Fails loudly when it cannot: the Win32 run is
+# never skipped silently.
 set -euo pipefail
 
 need=()
 have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for pkg in cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils pkg-config \
-           g++-mingw-w64-i686-posix wine clang-format; do
+# With the argument "demo", only what `make demo` needs.
+if [ "${1:-}" = demo ]; then
+  packages=(cmake g++ make libcli11-dev)
+else
+  packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils
+            pkg-config g++-mingw-w64-i686-posix wine clang-format)
+fi
+for pkg in "${packages[@]}"; do
   have_pkg "$pkg" || need+=("$pkg")
 done
-if ! have_pkg wine32:i386; then need+=("wine32:i386"); fi
+if [ "${1:-}" != demo ] && ! have_pkg wine32:i386; then need+=("wine32:i386"); fi
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
