@@ -43,7 +43,7 @@ void RsiTurnDetector::Restart(int32_t newPeriod) {
   if (!historyComplete_) {
     // The changes that could not be kept cannot be smoothed with the new
     // period: start a new history, as a fresh detector would.
-    std::vector<double>().swap(changes_);
+    changes_.Clear();
     changeCount_ = 0;
     historyComplete_ = true;
   }
@@ -53,34 +53,26 @@ void RsiTurnDetector::Restart(int32_t newPeriod) {
 void RsiTurnDetector::RecomputeAverages() {
   averages_ = GainLoss();
   beforeLast_ = GainLoss();
-  for (const double change : changes_) {
+  for (size_t i = 0; i < changes_.Size(); ++i) {
     beforeLast_ = averages_;
-    averages_.Append(change, period);
+    averages_.Append(changes_[i], period);
   }
-}
-
-bool RsiTurnDetector::StoreChange(double change) {
-  if (changes_.size() < historyLimit_) {
-    try {
-      changes_.push_back(change);
-      return true;
-    } catch (...) {
-      // Out of memory: fall through and give the memory back.
-    }
-  }
-  std::vector<double>().swap(changes_);
-  return false;
 }
 
 void RsiTurnDetector::RecordChange(double change, bool isNewBar) {
   if (!isNewBar && changeCount_ > 0) {
     // A revision replaces the change the previous update recorded.
     averages_ = beforeLast_;
-    if (historyComplete_) changes_.back() = change;
+    if (historyComplete_) changes_.Back() = change;
   } else {
     beforeLast_ = averages_;
     ++changeCount_;
-    if (historyComplete_) historyComplete_ = StoreChange(change);
+    if (historyComplete_ && (changes_.Size() >= historyLimit_ || !changes_.Append(change))) {
+      // Out of memory, or at the set limit: give the memory back and carry on
+      // from the running averages.
+      changes_.Clear();
+      historyComplete_ = false;
+    }
   }
   averages_.Append(change, period);
 }

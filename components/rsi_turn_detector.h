@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
+#include "components/block_history.h"
 #include "core/ring_series.h"
 
 namespace zeb {
@@ -45,9 +45,10 @@ struct WilderAverage {
 //
 // Every update costs the same however long the detector has run: the gain and
 // loss averages are kept as running state rather than rescanned, and the
-// midpoint changes are stored (8 bytes each) only so that a Restart with a new
-// period can recompute the averages over the whole history once. A same-bar
-// revision restores the averages from before the change it replaces.
+// midpoint changes are stored (8 bytes each, in blocks that are never copied)
+// only so that a Restart with a new period can recompute the averages over the
+// whole history once. A same-bar revision restores the averages from before
+// the change it replaces.
 //
 // When the history cannot grow (memory exhausted, or the limit set with
 // LimitHistory reached), the detector frees it and keeps producing exact codes
@@ -72,7 +73,7 @@ class RsiTurnDetector {
   void LimitHistory(size_t maxChanges) { historyLimit_ = maxChanges; }
   // False once a change could not be stored, until a Restart with a new period.
   bool HistoryComplete() const { return historyComplete_; }
-  size_t StoredChanges() const { return changes_.size(); }
+  size_t StoredChanges() const { return changes_.Size(); }
 
   int32_t period = kDefaultPeriod;
   int32_t updateCount = 0;  // updates since construction or Restart, revisions included
@@ -93,13 +94,12 @@ class RsiTurnDetector {
 
   double NextRsi(double open, double close, bool isNewBar);
   void RecordChange(double change, bool isNewBar);
-  bool StoreChange(double change);
   void RecomputeAverages();
   int32_t TroughCode(double turn, double rsi, double price, double lowerBand) const;
   int32_t PeakCode(double turn, double rsi, double price, double lowerBand, double upperBand) const;
 
-  std::vector<double> changes_;  // midpoint changes, oldest first
-  int64_t changeCount_ = 0;      // changes recorded, also those the history could not keep
+  BlockHistory changes_;     // midpoint changes, oldest first
+  int64_t changeCount_ = 0;  // changes recorded, also those the history could not keep
   size_t historyLimit_ = std::numeric_limits<size_t>::max();
   bool historyComplete_ = true;
   GainLoss averages_;    // over every recorded change

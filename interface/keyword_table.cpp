@@ -3,16 +3,19 @@
 #include <cstring>
 #include <new>
 
+#include "indicators/float_pcl.h"
 #include "indicators/market_map.h"
 #include "indicators/ratio.h"
 #include "indicators/static_pcl.h"
 #include "indicators/swing_map.h"
+#include "indicators/swing_pcl.h"
 #include "indicators/swing_rsi.h"
 #include "indicators/tsi_combo.h"
 #include "indicators/vdvr_sum.h"
 #include "indicators/vega.h"
 #include "indicators/vix_diff.h"
 #include "indicators/vol_delta.h"
+#include "indicators/wall_ind.h"
 
 namespace zeb {
 namespace {
@@ -36,12 +39,15 @@ constexpr KeywordEntry Row() {
 constexpr KeywordEntry kTable[] = {
     Row<StaticPCL>(),
     Row<SwingRSI>(),
+    Row<FloatPCL>(),
+    Row<SwingPCL>(),
     Row<Ratio>(),
     Row<VixDiff>(),
     Row<VolDelta>(),
     Row<VDVRSum>(),
     Row<MarketMap>(),
     Row<SwingMap>(),
+    Row<WallInd>(),
     Row<TSICombo>(),
     Row<Vega>(),
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "components/series_stats.h"
+#include "support/swing_bars.h"
 
 namespace zeb {
 namespace {
@@ -192,8 +193,11 @@ TEST(RsiTurnDetector, EqualsTheWholeHistoryComputationOverAMillionUpdates) {
   while (updates < 1000000) {
     RsiTurnDetector fast;
     ScanningDetector slow;
-    PriceSource prices(rng, static_cast<int32_t>(streams++ % 4));
-    const int32_t length = std::uniform_int_distribution<int32_t>(1, 400)(rng);
+    PriceSource prices(rng, static_cast<int32_t>(streams % 4));
+    // Mostly short streams (the scan costs the square of the length); one in a
+    // hundred is long enough to fill several history blocks.
+    const bool longStream = streams % 100 == 99;
+    const int32_t length = std::uniform_int_distribution<int32_t>(1, longStream ? 3000 : 400)(rng);
     // Now and then the second update after construction is a revision, which
     // finds no recorded change to replace.
     const bool reviseSecond = std::uniform_int_distribution<int32_t>(0, 9)(rng) == 0;
@@ -216,10 +220,23 @@ TEST(RsiTurnDetector, EqualsTheWholeHistoryComputationOverAMillionUpdates) {
       ++updates;
     }
     ASSERT_EQ(fast.StoredChanges(), slow.gains.size());
+    ++streams;
   }
   EXPECT_GT(restarts, 5000);
   EXPECT_GT(revisions, 150000);
   for (int32_t c = 0; c < 7; ++c) EXPECT_GT(codes[c], 100) << "code " << c - 3;
+}
+
+TEST(RsiTurnDetector, BlockHistoryKeepsEveryEntry) {
+  BlockHistory h;
+  const size_t n = 3 * BlockHistory::kBlockSize + 5;
+  for (size_t i = 0; i < n; ++i) ASSERT_TRUE(h.Append(static_cast<double>(i)));
+  h.Back() = -1.0;
+  ASSERT_EQ(h.Size(), n);
+  for (size_t i = 0; i + 1 < n; ++i) ASSERT_EQ(h[i], static_cast<double>(i));
+  EXPECT_EQ(h[n - 1], -1.0);
+  h.Clear();
+  EXPECT_EQ(h.Size(), 0u);
 }
 
 TEST(RsiTurnDetector, WilderAverageContinuesTheScan) {
@@ -249,6 +266,25 @@ TEST(RsiTurnDetector, WarmUpThenFirstRsi) {
   RsiTurnDetector rising;
   for (int32_t i = 0; i < 20; ++i) rising.Update(i, 0, 0, i);
   EXPECT_EQ(rising.rsiSeries.Get(0), 100.0);
+}
+
+// Rising midpoints fill the RSI to 100 after the warm-up; the first fall turns
+// the smoothed line down (s4..s1 = 0, 50, 83.3, 100): a peak above the upper
+// band with zero memories, -2. The later trough confirms (+1), the higher
+// peak with a lower RSI diverges (-3), the last trough is unremarkable (0).
+TEST(RsiTurnDetector, CodesOfTheSwingPattern) {
+  RsiTurnDetector d;
+  for (int32_t n = 1; n <= test::kSwingBars; ++n) {
+    const test::Bar b = test::SwingBar(n);
+    const double peakBefore = d.peakPrice, troughBefore = d.troughPrice;
+    const int32_t code = d.Update(b.open, b.high, b.low, b.close);
+    const int32_t expected = n == 9 ? -2 : n == 13 ? 1 : n == 18 ? -3 : 0;
+    EXPECT_EQ(code, expected) << "bar " << n;
+    const bool turn = d.peakPrice != peakBefore || d.troughPrice != troughBefore;
+    EXPECT_EQ(turn, n == 9 || n == 13 || n == 18 || n == 22) << "bar " << n;
+  }
+  EXPECT_EQ(d.troughPrice, 18.0);
+  EXPECT_EQ(d.peakPrice, 18.0);
 }
 
 TEST(RsiTurnDetector, FlatPricesGiveNotANumberAndNoSignal) {

@@ -1,0 +1,55 @@
+#include "indicators/swing_pcl.h"
+
+#include "components/series_stats.h"
+
+namespace zeb {
+namespace {
+
+const ParameterInfo kParameters[] = {
+    kSwingPeriodParameter,
+    kSwingThresholdParameter,
+    {2, "swingCount", ParameterKind::Integer, true, 1, true, 1, SwingPCL::kHistory,
+     "completed swings whose combined high and low form the levels"},
+};
+
+}  // namespace
+
+const IndicatorInfo SwingPCL::kInfo = {
+    "SWINGPCL",
+    "SwingPCL",
+    "Pivot levels from the high and low of the last one to ten swings, a swing ending at an RSI "
+    "turn whose code reaches the threshold.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kSwingLevelOutputs,
+    static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
+    0.0,
+};
+
+void SwingPCL::SetParameter(int32_t index, double value) {
+  if (index == 2) {
+    swingCount = ClampedParameter(value, 1, kHistory);
+  } else {
+    SwingPivotIndicator::SetParameter(index, value);
+  }
+}
+
+void SwingPCL::Reset() {
+  SwingPivotIndicator::Reset();
+  swingCount = 1;
+}
+
+void SwingPCL::CompleteSwing(double& high, double& low) {
+  for (int32_t k = kHistory - 1; k > 0; --k) {
+    swingLows[k] = swingLows[k - 1];
+    swingHighs[k] = swingHighs[k - 1];
+  }
+  swingLows[0] = low;
+  swingHighs[0] = high;
+  for (int32_t k = 1; k < swingCount && k < kHistory; ++k) {
+    if (swingHighs[k] > high) high = swingHighs[k];
+    if (swingLows[k] < low) low = swingLows[k];
+  }
+}
+
+}  // namespace zeb

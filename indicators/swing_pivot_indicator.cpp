@@ -1,0 +1,54 @@
+#include "indicators/swing_pivot_indicator.h"
+
+#include <cstdlib>
+
+#include "components/series_stats.h"
+#include "indicators/pivot_levels.h"
+
+namespace zeb {
+
+double SwingPivotIndicator::Value(int32_t index) {
+  if (index < 0 || index > 9) return 0.0;
+  return levels[index];
+}
+
+void SwingPivotIndicator::SetParameter(int32_t index, double value) {
+  switch (index) {
+    case 0:
+      // Restarts also when the period is unchanged: the turn memories clear.
+      detector.Restart(ClampedParameter(value, 1, kMaxPeriod));
+      break;
+    case 1:
+      signalThreshold = ClampedParameter(value, 1, 3);
+      break;
+    default:
+      break;
+  }
+}
+
+void SwingPivotIndicator::Reset() {
+  detector.Restart(RsiTurnDetector::kDefaultPeriod);
+  signalThreshold = 1;
+}
+
+int32_t SwingPivotIndicator::Calculate(bool isNewBar) {
+  if (!isNewBar) return 0;
+  const double open = openSeries.Get(0);
+  const double high = highSeries.Get(0);
+  const double low = lowSeries.Get(0);
+  const int32_t code = detector.Update(open, high, low, closeSeries.Get(0));
+  if (std::abs(code) < signalThreshold) {
+    if (high > rangeHigh) rangeHigh = high;
+    if (low < rangeLow) rangeLow = low;
+    return 0;
+  }
+  double H = rangeHigh;
+  double L = rangeLow;
+  CompleteSwing(H, L);
+  rangeHigh = high;
+  rangeLow = low;
+  ComputePivotLevels(H, L, closeSeries.Get(1), open, levels);
+  return 0;
+}
+
+}  // namespace zeb

@@ -1,0 +1,139 @@
+#include "indicators/wall_ind.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "components/series_stats.h"
+
+namespace zeb {
+namespace {
+
+constexpr int32_t kMaxPeriod = 299;
+
+const ParameterInfo kParameters[] = {
+    {0, "periodMode", ParameterKind::Integer, true, 0, true, 0, 1,
+     "0: a period is a calendar day; 1: a swing ending at an RSI turn (any other value gives 0)"},
+    {1, "period", ParameterKind::Integer, true, 5, true, 1, kMaxPeriod,
+     "RSI period of the turn detector (mode 1); setting it restarts the detector"},
+    {2, "signalThreshold", ParameterKind::Integer, true, 1, true, 1, 3,
+     "smallest magnitude of a turn code (1..3) that ends a swing in mode 1"},
+    {3, "maxWidth", ParameterKind::Double, true, 10.0, false, 0, 0,
+     "largest width figure at which the wall is published"},
+};
+
+const OutputInfo kOutputs[] = {
+    {0, 0, "wallLow", "lower edge of the wall; 0 while the wall is not valid", OutputRole::BandLow},
+    {1, 1, "wallHigh", "upper edge of the wall; 0 while the wall is not valid",
+     OutputRole::BandHigh},
+    {2, 2, "wallWidth", "width figure: largest x 100 x mean distance from the pivot, in percent",
+     OutputRole::Figure},
+};
+
+}  // namespace
+
+const IndicatorInfo WallInd::kInfo = {
+    "WALLIND",
+    "WallInd",
+    "Band of a new period's open and the previous period's pivot, close and open pivot, "
+    "published while narrow.",
+    kParameters,
+    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kOutputs,
+    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    0.0,
+    "periodMode=1",
+};
+
+double WallInd::Value(int32_t index) {
+  if (!wallValid) return 0.0;
+  switch (index) {
+    case 0:
+      return wallLow;
+    case 1:
+      return wallHigh;
+    case 2:
+      return wallWidth;
+    default:
+      return 0.0;
+  }
+}
+
+void WallInd::SetParameter(int32_t index, double value) {
+  switch (index) {
+    case 0: {
+      const int32_t mode = ParameterToInt(value);
+      periodMode = mode == 1 ? 1 : 0;
+      break;
+    }
+    case 1:
+      detector.Restart(ClampedParameter(value, 1, kMaxPeriod));
+      break;
+    case 2:
+      signalThreshold = ClampedParameter(value, 1, 3);
+      break;
+    case 3:
+      maxWidth = value;
+      break;
+    default:
+      break;
+  }
+}
+
+void WallInd::Reset() {
+  signalThreshold = 1;
+  wallLow = 0.0;
+  wallHigh = 0.0;
+  periodMode = 0;
+  maxWidth = 10.0;
+  wallValid = false;
+  detector.Restart(RsiTurnDetector::kDefaultPeriod);
+}
+
+int32_t WallInd::Calculate(bool isNewBar) {
+  if (!isNewBar) return 0;
+  const double open = openSeries.Get(0);
+  const double high = highSeries.Get(0);
+  const double low = lowSeries.Get(0);
+  const double close = closeSeries.Get(0);
+  bool newPeriod = false;
+  if (periodMode == 1) {
+    newPeriod = std::abs(detector.Update(open, high, low, close)) >= signalThreshold;
+  } else {
+    newPeriod = IsNewDate();
+  }
+  if (newPeriod) {
+    StartPeriod(open, close);
+    periodHigh = high;
+    periodLow = low;
+  } else {
+    if (low < periodLow) periodLow = low;
+    if (high > periodHigh) periodHigh = high;
+  }
+  previousClose = close;
+  return 0;
+}
+
+// Computes the wall of the period just ended and keeps it as the mode says.
+void WallInd::StartPeriod(double open, double close) {
+  const double H = periodHigh;
+  const double L = periodLow;
+  const double C = previousClose;
+  const double pivot = (C + (H + L)) / 3;
+  const double openPivot = ((H + L) + open) / 3;
+  const double scale = close == 0.0 ? 1.0 : 100 / close;
+  const double dOpen = std::fabs(pivot - open);
+  const double dPivot = std::fabs(pivot - openPivot);
+  const double dClose = std::fabs(pivot - C);
+  const double largest = std::max(dPivot, std::max(dClose, dOpen));
+  const double mean = ((dClose + dOpen) + dPivot) / 3;
+  const double width = ((largest * scale) * 100) * (mean * scale);
+  if (periodMode == 0 || !(width > maxWidth)) {
+    wallLow = std::min(std::min(open, pivot), std::min(C, openPivot));
+    wallHigh = std::max(std::max(open, pivot), std::max(C, openPivot));
+    wallWidth = width;
+  }
+  wallValid = maxWidth >= wallWidth;
+}
+
+}  // namespace zeb
