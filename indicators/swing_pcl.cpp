@@ -24,6 +24,7 @@ const IndicatorInfo SwingPCL::kInfo = {
     kSwingLevelOutputs,
     static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
     0.0,
+    "swingCount=3",
 };
 
 void SwingPCL::SetParameter(int32_t index, double value) {

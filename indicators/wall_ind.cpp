@@ -12,7 +12,7 @@ namespace {
 constexpr int32_t kMaxPeriod = 299;
 
 const ParameterInfo kParameters[] = {
-    {0, "periodMode", ParameterKind::Integer, true, 0, true, 0, 1,
+    {0, "periodMode", ParameterKind::Flag, true, 0, false, 0, 1,
      "0: a period is a calendar day; 1: a swing ending at an RSI turn (any other value gives 0)"},
     {1, "period", ParameterKind::Integer, true, 5, true, 1, kMaxPeriod,
      "RSI period of the turn detector (mode 1); setting it restarts the detector"},
