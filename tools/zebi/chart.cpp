@@ -28,7 +28,7 @@ constexpr double kTop = 64;
 constexpr double kPriceHeight = 460;
 constexpr double kVolumeShare = 0.18;  // of the price area, at its bottom
 constexpr double kGap = 24;
-constexpr double kPaneHeight = 170;
+constexpr double kPaneHeight = 170;  // with lines; flags alone take a strip
 constexpr double kBottom = 28;
 
 // A price output counts as published when it is a finite non-zero number:
@@ -64,7 +64,7 @@ class Chart {
         << "<defs><clipPath id=\"price\"><rect x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop)
         << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(kPriceHeight)
         << "\"/></clipPath><clipPath id=\"pane\"><rect x=\"" << Px(kLeft) << "\" y=\""
-        << Px(paneTop_) << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(kPaneHeight)
+        << Px(paneTop_) << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(paneHeight_)
         << "\"/></clipPath></defs>\n";
     Title(out);
     if (count_ == 0) {
@@ -92,7 +92,7 @@ class Chart {
   }
   double PaneY(double v) const {
     const double flagRows = static_cast<double>(flagCount_) * 8;
-    return paneTop_ + 6 + (paneHigh_ - v) / (paneHigh_ - paneLow_) * (kPaneHeight - 12 - flagRows);
+    return paneTop_ + 6 + (paneHigh_ - v) / (paneHigh_ - paneLow_) * (paneHeight_ - 12 - flagRows);
   }
   double Value(size_t i, size_t column) const { return replay_.Value(first_ + i, column); }
   const char* NextColor() { return kPalette[colorCount_++ % kPaletteSize]; }
@@ -179,7 +179,8 @@ class Chart {
     plotWidth_ = kWidth - kLeft - kRight - (profile_.empty() ? 0 : kProfileWidth);
     step_ = count_ ? plotWidth_ / static_cast<double>(count_) : 1;
     paneTop_ = kTop + kPriceHeight + kGap;
-    height_ = paneTop_ + (hasPane_ ? kPaneHeight + kGap : 0) + kBottom - kGap;
+    paneHeight_ = hasLines_ ? kPaneHeight : 8 + 8 * static_cast<double>(flagCount_);
+    height_ = paneTop_ + (hasPane_ ? paneHeight_ + kGap : 0) + kBottom - kGap;
     // Price scale: the candles, widened for overlays that lie close to them.
     priceLow_ = barLow_;
     priceHigh_ = barHigh_;
@@ -263,7 +264,7 @@ class Chart {
       if (bars_[first_ + i].date != bars_[first_ + i - 1].date) starts.push_back(i);
     }
     const size_t every = starts.size() / 12 + 1;
-    const double bottom = hasPane_ ? paneTop_ + kPaneHeight : kTop + kPriceHeight;
+    const double bottom = hasPane_ ? paneTop_ + paneHeight_ : kTop + kPriceHeight;
     for (size_t k = 0; k < starts.size(); ++k) {
       const double x = X(starts[k]) - step_ / 2;
       out << "<line x1=\"" << Px(x) << "\" x2=\"" << Px(x) << "\" y1=\"" << Px(kTop) << "\" y2=\""
@@ -380,21 +381,31 @@ class Chart {
 
   static void Mark(std::ostream& out, size_t shape, double x, double y, const char* color) {
     const double r = 5;
-    switch (shape % 4) {
+    const std::string cx = Px(x), cy = Px(y), left = Px(x - r), right = Px(x + r), top = Px(y - r),
+                      bottom = Px(y + r);
+    switch (shape % 6) {
       case 0:  // triangle pointing up
-        out << "<path d=\"M" << Px(x) << " " << Px(y - r) << " L" << Px(x + r) << " " << Px(y + r)
-            << " L" << Px(x - r) << " " << Px(y + r) << " Z\"";
+        out << "<path d=\"M" << cx << " " << top << " L" << right << " " << bottom << " L" << left
+            << " " << bottom << " Z\"";
         break;
       case 1:  // triangle pointing down
-        out << "<path d=\"M" << Px(x) << " " << Px(y + r) << " L" << Px(x + r) << " " << Px(y - r)
-            << " L" << Px(x - r) << " " << Px(y - r) << " Z\"";
+        out << "<path d=\"M" << cx << " " << bottom << " L" << right << " " << top << " L" << left
+            << " " << top << " Z\"";
         break;
       case 2:
-        out << "<circle cx=\"" << Px(x) << "\" cy=\"" << Px(y) << "\" r=\"" << Px(r - 1) << "\"";
+        out << "<circle cx=\"" << cx << "\" cy=\"" << cy << "\" r=\"" << Px(r - 1) << "\"";
         break;
-      default:
+      case 3:
         out << "<rect x=\"" << Px(x - r + 1) << "\" y=\"" << Px(y - r + 1) << "\" width=\""
             << Px(2 * r - 2) << "\" height=\"" << Px(2 * r - 2) << "\"";
+        break;
+      case 4:  // diamond
+        out << "<path d=\"M" << cx << " " << top << " L" << right << " " << cy << " L" << cx << " "
+            << bottom << " L" << left << " " << cy << " Z\"";
+        break;
+      default:  // a bar across the price
+        out << "<rect x=\"" << left << "\" y=\"" << Px(y - 1.5) << "\" width=\"" << Px(2 * r)
+            << "\" height=\"3\"";
         break;
     }
     out << " fill=\"" << color << "\" stroke=\"#000\" stroke-width=\"0.6\"/>\n";
@@ -437,7 +448,7 @@ class Chart {
 
   void Pane(std::ostream& out) {
     out << "<rect x=\"" << Px(kLeft) << "\" y=\"" << Px(paneTop_) << "\" width=\"" << Px(plotWidth_)
-        << "\" height=\"" << Px(kPaneHeight) << "\" fill=\"none\" stroke=\"#999\"/>\n";
+        << "\" height=\"" << Px(paneHeight_) << "\" fill=\"none\" stroke=\"#999\"/>\n";
     for (double v : {paneLow_, paneHigh_}) {
       if (!hasLines_) break;
       out << "<text x=\"" << Px(kLeft - 4) << "\" y=\"" << Px(PaneY(v) + 4)
@@ -479,7 +490,7 @@ class Chart {
 
   // A row of ticks along the bottom of the pane on the bars where the flag is set.
   void PaneFlags(std::ostream& out, const Series& s, size_t row) {
-    const double y = paneTop_ + kPaneHeight - 8 * static_cast<double>(row + 1);
+    const double y = paneTop_ + paneHeight_ - 8 * static_cast<double>(row + 1);
     for (size_t i = 0; i < count_; ++i) {
       const double v = Value(i, s.column);
       if (!std::isfinite(v) || v == 0.0) continue;
@@ -503,7 +514,7 @@ class Chart {
   double profileLow_ = 0, profileHigh_ = 0;
   double barLow_ = 0, barHigh_ = 0;
   double priceLow_ = 0, priceHigh_ = 1, paneLow_ = 0, paneHigh_ = 1;
-  double plotWidth_ = 0, step_ = 1, paneTop_ = 0, height_ = 0;
+  double plotWidth_ = 0, step_ = 1, paneTop_ = 0, paneHeight_ = 0, height_ = 0;
 };
 
 }  // namespace
