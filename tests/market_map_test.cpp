@@ -4,6 +4,7 @@
 
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -81,6 +82,14 @@ TEST(MarketMap, BinCountOneMarksNothing) {
   EXPECT_EQ(Instance(h).binCount, 1);
   EXPECT_EQ(ZEB_IndicatorValue(h, 100), 0.0);
   EXPECT_EQ(ZEB_IndicatorValue(h, 500), 0.0);
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(MarketMap, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("MARKETMAP", {{0, 40}, {2, 60}}, {{0, 1}, {100, 299}, {500, 699}}),
+            0x5db5f60855b13869ULL);
+  EXPECT_EQ(test::OutputDigest("MARKETMAP", {{0, 199}, {1, 299}}, {{0, 1}, {100, 299}, {500, 699}}),
+            0x6e95b2318704a44bULL);
 }
 
 }  // namespace

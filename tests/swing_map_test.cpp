@@ -8,6 +8,7 @@
 #include "components/rsi_turn_detector.h"
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -124,6 +125,12 @@ TEST(SwingMap, DistantSwingEndsAreReadWithinTheStoredBars) {
   for (int32_t index : {0, 1, 100, 150, 199, 500, 530, 599}) {
     EXPECT_EQ(ZEB_IndicatorValue(h, index), ZEB_IndicatorValue(market, index)) << index;
   }
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(SwingMap, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("SWINGMAP", {{0, 40}, {2, 3}}, {{0, 3}, {100, 299}, {500, 699}}),
+            0x1da107368549974cULL);
 }
 
 }  // namespace

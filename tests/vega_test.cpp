@@ -9,6 +9,7 @@
 #include "components/volume_profile.h"
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -346,6 +347,14 @@ TEST(Vega, ParametersClampAndProfileLookbackRestartsTheDetector) {
   EXPECT_EQ(v.storedIntegers[2], 100);
   EXPECT_EQ(v.storedIntegers[0], 7);
   EXPECT_EQ(v.storedIntegers[1], 3);
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(Vega, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("VEGA", {{0, 1}, {6, 1}, {7, 1}}, {{0, 17}}), 0x24a83d618c845cfdULL);
+  EXPECT_EQ(
+      test::OutputDigest("VEGA", {{0, 1}, {1, 9}, {6, 1}, {7, 1}, {11, 1}, {17, 0}}, {{0, 17}}),
+      0x6f67094a911cba80ULL);
 }
 
 }  // namespace
