@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "svg_text.h"
+#include "zeb_indicators.h"
 
 namespace zebi {
 namespace {
@@ -126,6 +127,51 @@ TEST(ZebiChart, TextAndNumbersAreSafe) {
   EXPECT_EQ(Px(std::nan("")), "0.0");
   EXPECT_EQ(Px(1e300), "1000000.0");
   EXPECT_EQ(Px(-2.25), "-2.2");
+}
+
+}  // namespace
+}  // namespace zebi
+
+namespace zebi {
+namespace {
+
+// A real profile indicator: one histogram bar per non-empty bin, peaks in the
+// accent colour, one dashed line per node bound.
+TEST(ZebiChart, ProfileComesFromTheInstance) {
+  std::vector<Bar> bars;
+  for (int32_t i = 0; i < 120; ++i) {
+    Bar b;
+    b.number = i + 1;
+    b.date = 20240102;
+    b.open = 100 + (i % 17) * 0.1;
+    b.close = 100 + (i % 13) * 0.1;
+    b.high = std::max(b.open, b.close) + 0.2;
+    b.low = std::min(b.open, b.close) - 0.2;
+    b.volume1 = 100 + i % 7 * 30;
+    bars.push_back(b);
+  }
+  const zeb::IndicatorInfo& info = *FindIndicator("MARKETMAP");
+  ReplayOptions options;
+  options.settings = ParseSettings(info, "binCount=12 lastBack=80");
+  options.showProgress = false;
+  const Replay replay = RunReplay(info, bars, options);
+  size_t filled = 0, peaks = 0, bounds = 0;
+  for (int32_t bin = 0; bin < 12; ++bin) {
+    const double value = ZEB_IndicatorValue(replay.handle, 100 + bin);
+    const double mark = ZEB_IndicatorValue(replay.handle, 500 + bin);
+    if (value > 0) ++filled;
+    if (value > 0 && mark == 2.0) ++peaks;
+    if (mark == 1.0) ++bounds;
+  }
+  ASSERT_GT(filled, 5u);
+  ASSERT_GT(peaks, 0u);
+  std::ostringstream out;
+  WriteChart(out, info, bars, replay, options.settings);
+  const std::string svg = out.str();
+  EXPECT_TRUE(TagsBalance(svg));
+  EXPECT_EQ(Count(svg, "opacity=\"0.75\""), filled);
+  EXPECT_EQ(Count(svg, "fill=\"#e66100\""), peaks);
+  EXPECT_EQ(Count(svg, "stroke-dasharray=\"4 3\""), bounds);
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ std::string ParameterNote(const zeb::ParameterInfo& p) {
     case zeb::ParameterUse::Inert:
       return " (stored only: no output depends on it)";
     case zeb::ParameterUse::Download:
-      return " (reaches the network)";
+      return " (network download only)";
     case zeb::ParameterUse::Restart:
       return " (setting it restarts the turn detector)";
     case zeb::ParameterUse::Plain:
