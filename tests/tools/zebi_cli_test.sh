@@ -33,6 +33,9 @@ xmllint --noout "$tmp/r.svg" || fail "run --chart wrote malformed XML"
 [ "$("$zebi" run RATIO --tail 3 | wc -l)" -eq 4 ] || fail "--tail 3 did not print a header and 3 rows"
 "$zebi" run RATIO --no-calc-every 2 --tail 2 | tail -n 1 | grep -q ',0,' || fail "no-calc bar"
 
+printf 'Date;Open;High;Low;Close\n20240102;1;2;0.5;1.5\n' | "$zebi" run RATIO --bars - | grep -q '^1,20240102,0,0,' \
+  || fail "bars from standard input"
+
 # Failures: one line on stderr naming the place, non-zero exit.
 expect_failure() {
   local pattern=$1; shift

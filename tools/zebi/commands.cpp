@@ -28,7 +28,9 @@ const zeb::IndicatorInfo& RequireIndicator(const std::string& keyword) {
   throw std::invalid_argument("unknown keyword '" + keyword + "' (known: " + known + ")");
 }
 
+// The bundled sample when no path is given, standard input for "-".
 std::vector<Bar> LoadBars(const std::string& path) {
+  if (path == "-") return ReadBars(std::cin, "<stdin>");
   return ReadBarFile(path.empty() ? SampleBarsPath() : path);
 }
 

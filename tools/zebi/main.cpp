@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   zebi::RunRequest run;
   CLI::App* runApp = app.add_subcommand("run", "replay bars through one indicator");
   runApp->add_option("KEYWORD", run.keyword, "indicator keyword (any case)")->required();
-  runApp->add_option("--bars", run.barsPath, "CSV file of bars (default: the bundled sample)");
+  runApp->add_option("--bars", run.barsPath,
+                     "CSV file of bars, - for standard input (default: the bundled sample)");
   runApp->add_option("--param,-p", run.parameters,
                      "parameter as NAME=VALUE or INDEX=VALUE; repeat for more");
   runApp->add_option("--format,-f", run.format, "output format")
