@@ -38,6 +38,7 @@ const IndicatorInfo VDVRSum::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,  // unused: every index answers with the one output
     "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=10",
+    true,
 };
 
 double VDVRSum::Value(int32_t /*index*/) {

@@ -75,6 +75,9 @@ struct IndicatorInfo {
   // Parameters `zebi demo` sets to show the indicator at work, as
   // "name=value name=value"; null keeps every default.
   const char* demoParameters = nullptr;
+  // True when every index outside the outputs answers with output 0 instead
+  // of otherIndexValue.
+  bool otherIndexReadsOutput0 = false;
 };
 
 }  // namespace zeb

@@ -229,5 +229,23 @@ TEST(IndicatorInfo, EveryParameterTakesEffect) {
   }
 }
 
+// Indices that name no output read the documented value. Only indices below
+// the outputs are tried: past and between them some indicators clamp the index
+// onto a neighbouring run.
+TEST(IndicatorInfo, OtherIndicesReadTheDocumentedValue) {
+  for (const IndicatorInfo* info : Infos()) {
+    const int32_t h = test::Create(info->keyword);
+    for (const Setting& s : DemoSettings(*info)) ZEB_IndicatorSetParameter(h, s.index, s.value);
+    for (const Bar& bar : Bars()) test::Feed(h, bar);
+    const double expected =
+        info->otherIndexReadsOutput0 ? ZEB_IndicatorValue(h, 0) : info->otherIndexValue;
+    for (int32_t index : {-1, std::numeric_limits<int32_t>::min()}) {
+      const double v = ZEB_IndicatorValue(h, index);
+      EXPECT_TRUE(std::isnan(expected) ? std::isnan(v) : v == expected)
+          << info->keyword << " index " << index << " reads " << v;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zeb

@@ -66,6 +66,11 @@ std::string IndexText(const zeb::OutputInfo& o) {
   return std::to_string(o.firstIndex) + ".." + std::to_string(o.lastIndex);
 }
 
+std::string OtherIndexText(const zeb::IndicatorInfo& info) {
+  if (info.otherIndexReadsOutput0) return "Any other index reads output 0.";
+  return "Any other index reads " + FormatShort(info.otherIndexValue) + ".";
+}
+
 std::string ParameterNote(const zeb::ParameterInfo& p) {
   switch (p.use) {
     case zeb::ParameterUse::BinCount:
@@ -142,7 +147,7 @@ void WriteDescription(std::ostream& out, const zeb::IndicatorInfo& info) {
     rows.push_back({IndexText(o), o.name, RoleName(o.role), o.description});
   }
   WriteColumns(out, rows, "  ");
-  out << "  Any other index reads " << FormatShort(info.otherIndexValue) << ".\n";
+  out << "  " << OtherIndexText(info) << "\n";
   if (info.demoParameters) out << "\nzebi demo sets: " << info.demoParameters << "\n";
 }
 
@@ -181,7 +186,7 @@ void WriteMarkdownReference(std::ostream& out) {
       out << "| " << IndexText(oi) << " | `" << oi.name << "` | " << RoleName(oi.role) << " | "
           << MarkdownCell(oi.description) << " |\n";
     }
-    out << "\nAny other index reads " << FormatShort(info.otherIndexValue) << ".";
+    out << "\n" << OtherIndexText(info);
     if (info.demoParameters) out << " `zebi demo` sets `" << info.demoParameters << "`.";
     out << "\n";
   }
