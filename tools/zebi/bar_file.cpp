@@ -54,9 +54,9 @@ const char* const kColumnNames[] = {"bar", "date",  "time",   "open",    "high",
 // Header text folded to lower case without blanks, '_' or '-'.
 std::string Fold(const std::string& header) {
   std::string out;
-  for (unsigned char c : header) {
+  for (char c : header) {
     if (c == ' ' || c == '_' || c == '-' || c == '\t') continue;
-    out += static_cast<char>(std::tolower(c));
+    out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   return out;
 }

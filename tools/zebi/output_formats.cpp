@@ -51,7 +51,8 @@ void WriteTable(std::ostream& out, const std::vector<Bar>& bars, const Replay& r
 
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char ch : text) {
+  for (char c : text) {
+    const unsigned char ch = static_cast<unsigned char>(c);
     if (ch == '"' || ch == '\\') {
       out += '\\';
       out += static_cast<char>(ch);

@@ -7,7 +7,8 @@ namespace zebi {
 
 std::string XmlEscape(const std::string& text) {
   std::string out;
-  for (unsigned char ch : text) {
+  for (char c : text) {
+    const unsigned char ch = static_cast<unsigned char>(c);
     switch (ch) {
       case '&':
         out += "&amp;";
