@@ -25,8 +25,8 @@ const ParameterInfo kParameters[] = {
     {0, "signalThreshold", ParameterKind::Integer, true, 2, true, 1, kMaxWindow,
      "smallest turn strength that rebuilds the box (above 3 never)"},
     {1, "profileLookback", ParameterKind::Integer, true, 7, true, 1, kMaxWindow,
-     "oldest bar offset of the profile window; setting it also restarts the turn detector with "
-     "this period (until then the detector runs with period 5)",
+     "oldest bar offset of the profile window, and the period the turn detector takes when "
+     "this is set (until then it runs with period 5)",
      ParameterUse::Restart},
     {3, "stored3", ParameterKind::Integer, true, 7, true, 1, kMaxWindow,
      "kept for the host; no effect", ParameterUse::Inert},
