@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
 #include <string>
 
 #include "format_number.h"
