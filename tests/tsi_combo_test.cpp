@@ -8,6 +8,7 @@
 #include "components/series_stats.h"
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -166,6 +167,15 @@ TEST(TSICombo, AnySmoothingLengthIsDefined) {
   Feed(slow, {1, 1, 100, 100, 100, 100});
   Feed(slow, {2, 1, 100, 101, 100, 101});
   EXPECT_EQ(ZEB_IndicatorValue(slow, 0), 100.0);  // tiny but equal momentum stages
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(TSICombo, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("COMBO", {}, {{0, 3}}), 0x5458a25cec9a0ea3ULL);
+  EXPECT_EQ(test::OutputDigest(
+                "COMBO", {{0, 3}, {1, 2}, {2, 4}, {3, 2}, {4, 100}, {5, 1.5}, {6, 2.0}, {7, 100}},
+                {{0, 3}}),
+            0xec504f131a3e8614ULL);
 }
 
 }  // namespace

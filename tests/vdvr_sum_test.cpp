@@ -7,6 +7,7 @@
 
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -103,6 +104,15 @@ TEST(VDVRSum, SumLengthAboveOneHundredSumsItsWholeWindow) {
   const int32_t full = Configured(1, 1, 1, 1, 299);
   for (int32_t bar = 1; bar <= 700; ++bar) Feed(full, {bar, bar / 50, 10, 11, 10, 10.5, 60, 40});
   EXPECT_TRUE(std::isfinite(ZEB_IndicatorValue(full, 0)));
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(VDVRSum, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("VDVRS", {{0, 10}, {1, 5}, {2, 5}, {3, 14}, {4, 10}}, {{0, 0}}),
+            0xcac6712b634781dcULL);
+  EXPECT_EQ(
+      test::OutputDigest("VDVRS", {{0, 299}, {1, 299}, {2, 299}, {3, 299}, {4, 299}}, {{0, 0}}),
+      0xf86f194f131f5877ULL);
 }
 
 }  // namespace

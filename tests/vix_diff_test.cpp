@@ -7,6 +7,7 @@
 
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -107,6 +108,15 @@ TEST(VixDiff, ParametersClamp) {
   const int32_t longest = Configured(299, 299, 299, 19, 299);
   for (int32_t bar = 1; bar <= 700; ++bar) Feed(longest, Wave(bar));
   EXPECT_TRUE(std::isfinite(ZEB_IndicatorValue(longest, 0)));
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(VixDiff, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("VIXDIFF", {{0, 3}, {1, 5}, {2, 20}, {3, 5}, {4, 9}}, {{0, 1}}),
+            0xd30e5d68591cba59ULL);
+  EXPECT_EQ(
+      test::OutputDigest("VIXDIFF", {{0, 299}, {1, 299}, {2, 299}, {3, 19}, {4, 299}}, {{0, 1}}),
+      0x7a852c581a91708cULL);
 }
 
 }  // namespace

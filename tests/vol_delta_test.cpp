@@ -6,6 +6,7 @@
 
 #include "interface/registry.h"
 #include "support/bars.h"
+#include "support/output_digest.h"
 
 namespace zeb {
 namespace {
@@ -64,6 +65,12 @@ TEST(VolDelta, ParametersClampAndUnknownIndices) {
   for (int32_t bar = 1; bar <= 400; ++bar) Feed(h, {bar, 1, 10, 10, 10, 10, 2, 1});
   EXPECT_EQ(Instance(h).imbalance.positiveSeries.Get(0), 1.0);
   EXPECT_EQ(ZEB_IndicatorValue(h, 2), 0.0);
+}
+
+// Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.
+TEST(VolDelta, OutputsArePinned) {
+  EXPECT_EQ(test::OutputDigest("VOLDELTA", {}, {{0, 1}}), 0x09f0fdd023ac6795ULL);
+  EXPECT_EQ(test::OutputDigest("VOLDELTA", {{0, 299}, {1, 3}}, {{0, 1}}), 0x82f02ed7a180b009ULL);
 }
 
 }  // namespace
