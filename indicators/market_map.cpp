@@ -15,9 +15,10 @@ const ParameterInfo kParameters[] = {
     {0, "binCount", ParameterKind::Integer, true, 100, true, 1, MarketMap::kMaxBins,
      "number of price bins the window's range is cut into", ParameterUse::BinCount},
     {1, "firstBack", ParameterKind::Integer, true, 0, true, 0, MarketMap::kMaxBack,
-     "one end of the window, in bars back from the newest"},
+     "one end of the window, in bars back from the newest", ParameterUse::WindowEnd},
     {2, "lastBack", ParameterKind::Integer, true, 0, true, 0, MarketMap::kMaxBack,
-     "other end of the window, in bars back (either order; at most 298 bars are reached)"},
+     "other end of the window, in bars back (either order; at most 298 bars are reached)",
+     ParameterUse::WindowEnd},
 };
 
 const OutputInfo kOutputs[] = {

@@ -16,12 +16,13 @@ enum class ParameterKind { Integer, Double, Flag };
 // What a parameter means to the tools, beyond its value.
 enum class ParameterUse {
   Plain,
-  BinCount,  // number of profile bins: the chart spreads the Profile outputs over this many
-  Inert,     // stored for the host's sake; changes no output
-  Restart,   // also restarts a turn detector: setting even the value Reset stored starts a new
-             // warm-up, so outputs differ from an instance that was never set
-  Download,  // belongs to the network download: setting it may make the instance fetch data,
-             // so tests and the demo leave it alone
+  BinCount,   // number of profile bins: the chart spreads the Profile outputs over this many
+  Inert,      // stored for the host's sake; changes no output
+  Restart,    // also restarts a turn detector: setting even the value Reset stored starts a new
+              // warm-up, so outputs differ from an instance that was never set
+  Download,   // belongs to the network download: setting it may make the instance fetch data,
+              // so tests and the demo leave it alone
+  WindowEnd,  // bars back from the newest bar to one end of the profile's window
 };
 
 struct ParameterInfo {
@@ -53,6 +54,7 @@ enum class OutputRole {
   Line,          // an oscillator line in the pane
   Flag,          // a 0/1 state, marked along the pane where it is 1 (squeeze, breakout)
   Figure,        // a count, width or constant: listed, not drawn
+  WindowEnd,     // bars back from the newest bar to one end of the profile's window: shaded
 };
 
 struct OutputInfo {

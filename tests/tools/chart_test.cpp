@@ -172,6 +172,11 @@ TEST(ZebiChart, ProfileComesFromTheInstance) {
   EXPECT_EQ(Count(svg, "opacity=\"0.75\""), filled);
   EXPECT_EQ(Count(svg, "fill=\"#e66100\""), peaks);
   EXPECT_EQ(Count(svg, "stroke-dasharray=\"4 3\""), bounds);
+  // The window covers the newest 81 bars: from x of bar 39 of 120 to the right edge.
+  const double step = (1200.0 - 72 - 16 - 150) / 120;
+  EXPECT_NE(
+      svg.find("<rect x=\"" + Px(72 + 39 * step) + "\" y=\"64.0\" width=\"" + Px(81 * step) + "\""),
+      std::string::npos);
 }
 
 }  // namespace

@@ -70,6 +70,7 @@ class Chart {
       out << "</svg>\n";
       return;
     }
+    Window(out);
     Frames(out);
     DayLines(out);
     Volume(out);
@@ -110,6 +111,10 @@ class Chart {
     for (size_t c = 0; c < replay_.columns.size(); ++c) {
       OutputRole role = replay_.columns[c].role;
       if (role == OutputRole::Figure) continue;
+      if (role == OutputRole::WindowEnd) {
+        windowColumns_.push_back(c);
+        continue;
+      }
       if (role == OutputRole::Auto) {
         bool any = false, nearPrice = true;
         for (size_t i = 0; i < count_; ++i) {
@@ -144,8 +149,43 @@ class Chart {
     return false;
   }
 
+  // The bars the profile was built from, as far back as its window ends reach
+  // (outputs or parameters), relative to the last bar.
+  void ReadWindow() {
+    std::vector<double> ends;
+    for (size_t c : windowColumns_) ends.push_back(replay_.Value(bars_.size() - 1, c));
+    for (int32_t i = 0; i < info_.parameterCount; ++i) {
+      if (info_.parameters[i].use == zeb::ParameterUse::WindowEnd) {
+        ends.push_back(EffectiveValue(info_.parameters[i], settings_));
+      }
+    }
+    if (ends.empty() || count_ == 0) return;
+    double nearEnd = ends[0], farEnd = ends[0];
+    for (double e : ends) {
+      if (!std::isfinite(e) || e < 0) return;
+      nearEnd = std::min(nearEnd, e);
+      farEnd = std::max(farEnd, e);
+    }
+    const double last = static_cast<double>(count_ - 1);
+    if (nearEnd > last) return;  // the window lies before the bars shown
+    windowFirst_ = static_cast<size_t>(last - std::min(farEnd, last));
+    windowLast_ = static_cast<size_t>(last - nearEnd);
+    hasWindow_ = true;
+  }
+
+  // A light background behind the bars the profile covers.
+  void Window(std::ostream& out) {
+    if (!hasWindow_ || profile_.empty()) return;
+    out << "<rect x=\"" << Px(X(windowFirst_) - step_ / 2) << "\" y=\"" << Px(kTop) << "\" width=\""
+        << Px(step_ * static_cast<double>(windowLast_ - windowFirst_ + 1)) << "\" height=\""
+        << Px(kPriceHeight) << "\" fill=\"#fdf0d5\"/>\n<text x=\""
+        << Px(X(windowFirst_) - step_ / 2 + 3) << "\" y=\"" << Px(kTop + 12)
+        << "\" fill=\"#a0772b\">profile window</text>\n";
+  }
+
   // The profile as the instance holds it after the last bar.
   void ReadProfile() {
+    ReadWindow();
     const zeb::OutputInfo* bins = nullptr;
     const zeb::OutputInfo* marks = nullptr;
     for (int32_t i = 0; i < info_.outputCount; ++i) {
@@ -509,6 +549,9 @@ class Chart {
   bool hasPane_ = false;
   bool hasLines_ = false;
   int profileLowColumn_ = -1, profileHighColumn_ = -1;
+  std::vector<size_t> windowColumns_;
+  bool hasWindow_ = false;
+  size_t windowFirst_ = 0, windowLast_ = 0;
   std::vector<double> profile_, nodeMarks_;
   double profileLow_ = 0, profileHigh_ = 0;
   double barLow_ = 0, barHigh_ = 0;

@@ -48,6 +48,8 @@ const char* RoleName(zeb::OutputRole role) {
       return "flag";
     case zeb::OutputRole::Figure:
       return "figure";
+    case zeb::OutputRole::WindowEnd:
+      return "window end";
   }
   return "?";
 }
@@ -81,6 +83,8 @@ std::string ParameterNote(const zeb::ParameterInfo& p) {
       return " (network download only)";
     case zeb::ParameterUse::Restart:
       return " (setting it restarts the turn detector)";
+    case zeb::ParameterUse::WindowEnd:
+      return " (an end of the profile window)";
     case zeb::ParameterUse::Plain:
       break;
   }
