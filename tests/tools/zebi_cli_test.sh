@@ -36,6 +36,13 @@ xmllint --noout "$tmp/r.svg" || fail "run --chart wrote malformed XML"
 printf 'Date;Open;High;Low;Close\n20240102;1;2;0.5;1.5\n' | "$zebi" run RATIO --bars - | grep -q '^1,20240102,0,0,' \
   || fail "bars from standard input"
 
+# The README's example prints what the README shows.
+example=$(sed -n 's|^\$ build/demo/tools/zebi/zebi ||p' "$src/README.md")
+[ -n "$example" ] || fail "README has no zebi example"
+awk '/^\$ build\/demo/ { shown = 1; next } /^```/ { shown = 0 } shown' "$src/README.md" > "$tmp/shown"
+# shellcheck disable=SC2086  # the example's words are the arguments
+"$zebi" $example | diff -u "$tmp/shown" - || fail "README example output is stale"
+
 # Failures: one line on stderr naming the place, non-zero exit.
 expect_failure() {
   local pattern=$1; shift
