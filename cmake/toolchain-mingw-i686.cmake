@@ -27,17 +27,12 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "${ZEB_MINGW_STATIC_RUNTIME}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "${ZEB_MINGW_STATIC_RUNTIME}")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "${ZEB_MINGW_STATIC_RUNTIME}")
 
-# Tests run under Wine: quiet, no Mono/Gecko install prompts, and a private
-# prefix in the build directory so that CI (root, no display) needs nothing
-# prepared beforehand.
+# Test programs run under Wine (cmake/wine-run.sh) with a private prefix in
+# the build directory, so that CI (root, no display) needs nothing prepared
+# beforehand.
 find_program(ZEB_WINE wine)
 if(NOT ZEB_WINE)
   message(FATAL_ERROR "wine not found: the Win32 tests run under Wine (scripts/install-deps.sh)")
 endif()
-set(ZEB_WINE_ENV
-    WINEDEBUG=-all
-    WINEDLLOVERRIDES=mscoree,mshtml=
-    WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix
-    WINEARCH=win32
-    DISPLAY=)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env ${ZEB_WINE_ENV} ${ZEB_WINE})
+set(ZEB_WINE_RUN ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${CMAKE_BINARY_DIR}/wineprefix)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${ZEB_WINE_RUN})
