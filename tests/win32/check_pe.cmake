@@ -1,0 +1,40 @@
+# Checks the PE files of the Win32 build with objdump:
+#  - every file imports system DLLs only (the C/C++ runtime is linked in),
+#  - the DLL exports exactly the seven undecorated names.
+#   cmake -DOBJDUMP=... -DDLL=... "-DFILES=a.exe;b.exe" -P check_pe.cmake
+cmake_minimum_required(VERSION 3.20)
+set(allowed_imports kernel32.dll msvcrt.dll wininet.dll user32.dll advapi32.dll ws2_32.dll
+    shell32.dll ole32.dll)
+set(expected_exports ZEB_IndicatorError ZEB_IndicatorInit ZEB_IndicatorSetBar
+    ZEB_IndicatorSetBarNoCalc ZEB_IndicatorSetParameter ZEB_IndicatorTest ZEB_IndicatorValue)
+
+set(failures "")
+foreach(file IN LISTS DLL FILES)
+  execute_process(COMMAND ${OBJDUMP} -p ${file} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "objdump failed on ${file}")
+  endif()
+  string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+  foreach(line IN LISTS imports)
+    string(REGEX REPLACE "DLL Name: " "" name "${line}")
+    string(TOLOWER "${name}" name)
+    if(NOT name IN_LIST allowed_imports)
+      string(APPEND failures "${file} imports ${name}\n")
+    endif()
+  endforeach()
+  if(file STREQUAL DLL)
+    string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)+" table "${dump}")
+    string(REGEX MATCHALL "\\[ *[0-9]+\\] [A-Za-z_@0-9]+" names "${table}")
+    list(TRANSFORM names REPLACE "^\\[ *[0-9]+\\] " "")
+    list(SORT names)
+    if(NOT names STREQUAL expected_exports)
+      string(APPEND failures "${file} exports '${names}', expected '${expected_exports}'\n")
+    endif()
+    message(STATUS "${file}: exports ${names}")
+  endif()
+  list(TRANSFORM imports REPLACE "DLL Name: " "")
+  message(STATUS "${file}: imports ${imports}")
+endforeach()
+if(failures)
+  message(FATAL_ERROR "${failures}")
+endif()
