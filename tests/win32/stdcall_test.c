@@ -42,6 +42,22 @@ static void* Export(HMODULE dll, const char* name) {
   return fn;
 }
 
+/* Calls a function of one or two int32 arguments. */
+static CallResult CallInts(void* fn, int wantsDouble, int count, int32_t a0, int32_t a1) {
+  Args a = {{0}, 0};
+  PutInt(&a, a0);
+  if (count > 1) PutInt(&a, a1);
+  return CallMeasured(fn, a.bytes, a.size, wantsDouble);
+}
+
+static CallResult SetParameter(void* fn, int32_t handle, int32_t index, double value) {
+  Args a = {{0}, 0};
+  PutInt(&a, handle);
+  PutInt(&a, index);
+  PutDouble(&a, value);
+  return CallMeasured(fn, a.bytes, a.size, 0);
+}
+
 static CallResult SetBar(void* fn, int32_t handle, int32_t bar, double price) {
   Args a = {{0}, 0};
   PutInt(&a, handle);
@@ -71,12 +87,10 @@ int main(void) {
   check(GetProcAddress(dll, "ZEB_IndicatorInit@12") == NULL, "no decorated name exported");
   if (failures) return 1;
 
-  Args a = {{0}, 0};
-  PutInt(&a, 7);
-  CallResult r = CallMeasured(test, a.bytes, a.size, 1);
+  CallResult r = CallInts(test, 1, 1, 7, 0);
   check(r.bytesRemoved == 4 && r.st0 == 1.2345, "Test removes 4 bytes and returns 1.2345");
 
-  a.size = 0;
+  Args a = {{0}, 0};
   PutPointer(&a, NULL);
   PutPointer(&a, "STATICPCL");
   PutPointer(&a, "SYM");
@@ -107,39 +121,21 @@ int main(void) {
   printf("jump from bar 2 to 2147483647: %.1f us\n", seconds * 1e6);
   check(r.bytesRemoved == 64 && seconds < 0.5, "SetBar jumps to bar 2147483647 at once");
 
-  a.size = 0;
-  PutInt(&a, handle);
-  PutInt(&a, 0);
-  PutDouble(&a, 3.5);
-  r = CallMeasured(setParameter, a.bytes, a.size, 0);
+  r = SetParameter(setParameter, handle, 0, 3.5);
   check(r.bytesRemoved == 16 && r.eax == 1, "SetParameter removes 16 bytes and returns 1");
-  a.size = 0;
-  PutInt(&a, 0);
-  PutInt(&a, 0);
-  PutDouble(&a, 3.5);
-  r = CallMeasured(setParameter, a.bytes, a.size, 0);
+  r = SetParameter(setParameter, 0, 0, 3.5);
   check(r.bytesRemoved == 16 && r.eax == 0, "SetParameter on an unknown handle returns 0");
 
-  a.size = 0;
-  PutInt(&a, handle);
-  PutInt(&a, 10);
-  r = CallMeasured(value, a.bytes, a.size, 1);
+  r = CallInts(value, 1, 2, handle, 10);
   check(r.bytesRemoved == 8 && r.st0 == -1.0, "Value removes 8 bytes; STATICPCL index 10 is -1");
-  a.size = 0;
-  PutInt(&a, 12345);
-  PutInt(&a, 0);
-  r = CallMeasured(value, a.bytes, a.size, 1);
+  r = CallInts(value, 1, 2, 12345, 0);
   check(r.bytesRemoved == 8 && r.st0 == 0.0, "Value on an unknown handle returns 0.0");
 
-  a.size = 0;
-  PutInt(&a, handle);
-  r = CallMeasured(error, a.bytes, a.size, 0);
+  r = CallInts(error, 0, 1, handle, 0);
   const char* status = (const char*)(uintptr_t)r.eax;
   check(r.bytesRemoved == 4 && status != NULL && strstr(status, "STATICPCL") != NULL,
         "Error removes 4 bytes and returns the status text");
-  a.size = 0;
-  PutInt(&a, 0);
-  r = CallMeasured(error, a.bytes, a.size, 0);
+  r = CallInts(error, 0, 1, 0, 0);
   check(r.bytesRemoved == 4 && r.eax == 0, "Error on an unknown handle returns NULL");
 
   printf(failures ? "stdcall: %d checks failed\n" : "stdcall: all checks passed\n", failures);
