@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include "chart_profile.h"
 #include "format_number.h"
 #include "svg_text.h"
-#include "zeb_indicators.h"
 
 namespace zebi {
 namespace {
@@ -50,7 +50,7 @@ class Chart {
     count_ = std::min(options.lastBars == 0 ? bars.size() : options.lastBars, bars.size());
     first_ = bars.size() - count_;
     ClassifyColumns();
-    ReadProfile();
+    profile_ = ReadProfile(info, replay, settings);
     Layout();
   }
 
@@ -111,9 +111,9 @@ class Chart {
     for (size_t c = 0; c < replay_.columns.size(); ++c) {
       OutputRole role = replay_.columns[c].role;
       if (role == OutputRole::Figure) continue;
-      if (role == OutputRole::WindowEnd) {
-        windowColumns_.push_back(c);
-        continue;
+      if (role == OutputRole::WindowEnd || role == OutputRole::ProfileLow ||
+          role == OutputRole::ProfileHigh) {
+        continue;  // read with the profile
       }
       if (role == OutputRole::Auto) {
         bool any = false, nearPrice = true;
@@ -127,9 +127,6 @@ class Chart {
         role = nearPrice ? OutputRole::Level : OutputRole::Line;
       }
       if (!Drawn(c, role)) continue;
-      if (role == OutputRole::ProfileLow) profileLowColumn_ = static_cast<int>(c);
-      if (role == OutputRole::ProfileHigh) profileHighColumn_ = static_cast<int>(c);
-      if (role == OutputRole::ProfileLow || role == OutputRole::ProfileHigh) continue;
       if (role == OutputRole::Line) hasPane_ = hasLines_ = true;
       if (role == OutputRole::Flag) {
         hasPane_ = true;
@@ -149,73 +146,21 @@ class Chart {
     return false;
   }
 
-  // The bars the profile was built from, as far back as its window ends reach
-  // (outputs or parameters), relative to the last bar.
-  void ReadWindow() {
-    std::vector<double> ends;
-    for (size_t c : windowColumns_) ends.push_back(replay_.Value(bars_.size() - 1, c));
-    for (int32_t i = 0; i < info_.parameterCount; ++i) {
-      if (info_.parameters[i].use == zeb::ParameterUse::WindowEnd) {
-        ends.push_back(EffectiveValue(info_.parameters[i], settings_));
-      }
-    }
-    if (ends.empty() || count_ == 0) return;
-    double nearEnd = ends[0], farEnd = ends[0];
-    for (double e : ends) {
-      if (!std::isfinite(e) || e < 0) return;
-      nearEnd = std::min(nearEnd, e);
-      farEnd = std::max(farEnd, e);
-    }
-    const double last = static_cast<double>(count_ - 1);
-    if (nearEnd > last) return;  // the window lies before the bars shown
-    windowFirst_ = static_cast<size_t>(last - std::min(farEnd, last));
-    windowLast_ = static_cast<size_t>(last - nearEnd);
-    hasWindow_ = true;
-  }
-
   // A light background behind the bars the profile covers.
   void Window(std::ostream& out) {
-    if (!hasWindow_ || profile_.empty()) return;
-    out << "<rect x=\"" << Px(X(windowFirst_) - step_ / 2) << "\" y=\"" << Px(kTop) << "\" width=\""
-        << Px(step_ * static_cast<double>(windowLast_ - windowFirst_ + 1)) << "\" height=\""
-        << Px(kPriceHeight) << "\" fill=\"#fdf0d5\"/>\n<text x=\""
-        << Px(X(windowFirst_) - step_ / 2 + 3) << "\" y=\"" << Px(kTop + 12)
-        << "\" fill=\"#a0772b\">profile window</text>\n";
-  }
-
-  // The profile as the instance holds it after the last bar.
-  void ReadProfile() {
-    ReadWindow();
-    const zeb::OutputInfo* bins = nullptr;
-    const zeb::OutputInfo* marks = nullptr;
-    for (int32_t i = 0; i < info_.outputCount; ++i) {
-      if (info_.outputs[i].role == OutputRole::Profile) bins = &info_.outputs[i];
-      if (info_.outputs[i].role == OutputRole::ProfileMarks) marks = &info_.outputs[i];
-    }
-    if (!bins || profileLowColumn_ < 0 || profileHighColumn_ < 0 || bars_.empty()) return;
-    int64_t binCount = bins->lastIndex - bins->firstIndex + 1;
-    for (int32_t i = 0; i < info_.parameterCount; ++i) {
-      if (info_.parameters[i].use == zeb::ParameterUse::BinCount) {
-        binCount = std::min<int64_t>(
-            binCount, static_cast<int64_t>(EffectiveValue(info_.parameters[i], settings_)));
-      }
-    }
-    for (int64_t b = 0; b < binCount; ++b) {
-      profile_.push_back(
-          ZEB_IndicatorValue(replay_.handle, bins->firstIndex + static_cast<int32_t>(b)));
-      nodeMarks_.push_back(
-          marks ? ZEB_IndicatorValue(replay_.handle, marks->firstIndex + static_cast<int32_t>(b))
-                : 0.0);
-    }
-    profileLow_ = replay_.Value(bars_.size() - 1, static_cast<size_t>(profileLowColumn_));
-    profileHigh_ = replay_.Value(bars_.size() - 1, static_cast<size_t>(profileHighColumn_));
-    if (!std::isfinite(profileLow_) || !std::isfinite(profileHigh_) || profileHigh_ < profileLow_) {
-      profile_.clear();
-    }
+    if (profile_.bins.empty() || profile_.nearEnd < 0 || count_ == 0) return;
+    const double last = static_cast<double>(count_ - 1);
+    if (profile_.nearEnd > last) return;  // the window lies before the bars shown
+    const size_t first = static_cast<size_t>(last - std::min(profile_.farEnd, last));
+    const size_t end = static_cast<size_t>(last - profile_.nearEnd);
+    out << "<rect x=\"" << Px(X(first) - step_ / 2) << "\" y=\"" << Px(kTop) << "\" width=\""
+        << Px(step_ * static_cast<double>(end - first + 1)) << "\" height=\"" << Px(kPriceHeight)
+        << "\" fill=\"#fdf0d5\"/>\n<text x=\"" << Px(X(first) - step_ / 2 + 3) << "\" y=\""
+        << Px(kTop + 12) << "\" fill=\"#a0772b\">profile window</text>\n";
   }
 
   void Layout() {
-    plotWidth_ = kWidth - kLeft - kRight - (profile_.empty() ? 0 : kProfileWidth);
+    plotWidth_ = kWidth - kLeft - kRight - (profile_.bins.empty() ? 0 : kProfileWidth);
     step_ = count_ ? plotWidth_ / static_cast<double>(count_) : 1;
     paneTop_ = kTop + kPriceHeight + kGap;
     paneHeight_ = hasLines_ ? kPaneHeight : 8 + 8 * static_cast<double>(flagCount_);
@@ -233,9 +178,9 @@ class Chart {
       if (s.role == OutputRole::Line || s.role == OutputRole::Flag) continue;
       for (size_t i = 0; i < count_; ++i) include(Value(i, s.column));
     }
-    if (!profile_.empty()) {
-      include(profileLow_);
-      include(profileHigh_);
+    if (!profile_.bins.empty()) {
+      include(profile_.low);
+      include(profile_.high);
     }
     const double pad = std::max((priceHigh_ - priceLow_) * 0.03, 1e-6);
     priceLow_ -= pad;
@@ -453,30 +398,31 @@ class Chart {
   // The profile sideways at the right edge, one bar per bin at that bin's
   // prices; node peaks in a stronger colour, node bounds as dashed lines.
   void Profile(std::ostream& out) {
-    if (profile_.empty()) return;
+    if (profile_.bins.empty()) return;
     const double left = kLeft + plotWidth_ + 6;
     const double width = kProfileWidth - 10;
     double largest = 0;
-    for (double v : profile_) {
+    for (double v : profile_.bins) {
       if (std::isfinite(v)) largest = std::max(largest, v);
     }
-    const size_t n = profile_.size();
-    const double binSize = n > 1 && profileHigh_ > profileLow_
-                               ? (profileHigh_ - profileLow_) / static_cast<double>(n - 1)
-                               : std::max(profileHigh_ - profileLow_, 1e-9);
+    const size_t n = profile_.bins.size();
+    const double binSize = n > 1 && profile_.high > profile_.low
+                               ? (profile_.high - profile_.low) / static_cast<double>(n - 1)
+                               : std::max(profile_.high - profile_.low, 1e-9);
     out << "<g>\n<text x=\"" << Px(left) << "\" y=\"" << Px(kTop - 4)
         << "\" fill=\"#555\">profile</text>\n";
     for (size_t b = 0; b < n; ++b) {
       // Bin b holds the prices from lowest + (b - 1) * binSize up to one bin size higher.
-      const double lo = n > 1 ? profileLow_ + (static_cast<double>(b) - 1) * binSize : profileLow_;
+      const double lo =
+          n > 1 ? profile_.low + (static_cast<double>(b) - 1) * binSize : profile_.low;
       const double top = PriceY(lo + binSize);
       const double h = std::max(PriceY(lo) - top, 0.5);
-      if (largest > 0 && std::isfinite(profile_[b]) && profile_[b] > 0) {
+      if (largest > 0 && std::isfinite(profile_.bins[b]) && profile_.bins[b] > 0) {
         out << "<rect x=\"" << Px(left) << "\" y=\"" << Px(top) << "\" width=\""
-            << Px(profile_[b] / largest * width) << "\" height=\"" << Px(h) << "\" fill=\""
-            << (nodeMarks_[b] == 2.0 ? "#e66100" : "#5e81ac") << "\" opacity=\"0.75\"/>\n";
+            << Px(profile_.bins[b] / largest * width) << "\" height=\"" << Px(h) << "\" fill=\""
+            << (profile_.marks[b] == 2.0 ? "#e66100" : "#5e81ac") << "\" opacity=\"0.75\"/>\n";
       }
-      if (nodeMarks_[b] == 1.0) {
+      if (profile_.marks[b] == 1.0) {
         out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(left + width) << "\" y1=\""
             << Px(PriceY(lo)) << "\" y2=\"" << Px(PriceY(lo))
             << "\" stroke=\"#5e81ac\" stroke-dasharray=\"4 3\" stroke-opacity=\"0.5\"/>\n";
@@ -548,12 +494,7 @@ class Chart {
   size_t flagCount_ = 0;
   bool hasPane_ = false;
   bool hasLines_ = false;
-  int profileLowColumn_ = -1, profileHighColumn_ = -1;
-  std::vector<size_t> windowColumns_;
-  bool hasWindow_ = false;
-  size_t windowFirst_ = 0, windowLast_ = 0;
-  std::vector<double> profile_, nodeMarks_;
-  double profileLow_ = 0, profileHigh_ = 0;
+  ProfileSnapshot profile_;
   double barLow_ = 0, barHigh_ = 0;
   double priceLow_ = 0, priceHigh_ = 1, paneLow_ = 0, paneHigh_ = 1;
   double plotWidth_ = 0, step_ = 1, paneTop_ = 0, paneHeight_ = 0, height_ = 0;
