@@ -116,7 +116,7 @@ class SwingRSIDownload : public ::testing::Test {
 };
 
 const char kReply[] =
-    "HTTP/1.1 200 OK\r\nContent-Length: 61\r\n\r\n"
+    "HTTP/1.1 200 OK\r\nContent-Length: 61\r\nConnection: close\r\n\r\n"
     "101.5:100.25:99:3:0:0:0:0:120:118.5:117:1:0:0:0:0:0:0:0:0\r\n";
 
 TEST_F(SwingRSIDownload, RunsOnceOnTheNextCalculatedBar) {

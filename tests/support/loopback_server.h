@@ -1,29 +1,23 @@
 #pragma once
 
-// A small HTTP test server on 127.0.0.1 for the download tests. It runs on its
-// own thread inside the test process, serves one connection at a time, records
-// the head of every request it receives and answers with canned bytes.
-// Winsock on Windows, POSIX sockets elsewhere.
+// The loopback HTTP server of the download tests, started by each test on a
+// free port of 127.0.0.1. Natively it serves from a thread of the test
+// process. On Windows it runs as a child process (zeb_loopback_server.exe next
+// to the test program): under Wine the emulated 32-bit process must not
+// block in sockets on two threads at once. The recorded request heads are
+// available after Stop.
 
-#include <atomic>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-// clang-format off
-#include <windows.h>
-// clang-format on
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/select.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "support/http_test_service.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#else
 #include <thread>
 #endif
 
@@ -31,195 +25,130 @@ namespace zeb::test {
 
 class LoopbackServer {
  public:
-  enum class Mode {
-    kReply,          // send the reply, then close
-    kReplyThenHang,  // send the reply, then keep the connection open silently
-    kSilent,         // accept and read, never answer
-    kEndless,        // send the reply, then `filler` over and over until the client leaves
-  };
+  using Mode = ServeMode;
 
-  explicit LoopbackServer(std::string reply, Mode mode = Mode::kReply, std::string filler = "")
-      : reply_(std::move(reply)), filler_(std::move(filler)), mode_(mode) {
-    StartSockets();
-    listener_ = BoundSocket(&port_);
-    if (listener_ == kNone || listen(listener_, 8) != 0) return;
-#ifdef _WIN32
-    thread_ = CreateThread(nullptr, 0, &LoopbackServer::ThreadMain, this, 0, nullptr);
-#else
-    thread_ = std::thread([this] { Serve(); });
-#endif
-  }
-
-  ~LoopbackServer() {
-    Stop();
-  }
+  explicit LoopbackServer(const std::string& reply, Mode mode = Mode::kReply,
+                          const std::string& filler = "");
+  ~LoopbackServer() { Stop(); }
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   // "127.0.0.1:port".
-  std::string Host() const {
-    return "127.0.0.1:" + std::to_string(port_);
-  }
+  std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
 
   // Ends the server; the recorded requests may be read afterwards.
-  void Stop() {
-    stop_ = true;
-#ifdef _WIN32
-    if (thread_) {
-      WaitForSingleObject(thread_, INFINITE);
-      CloseHandle(thread_);
-      thread_ = nullptr;
-    }
-#else
-    if (thread_.joinable()) thread_.join();
-#endif
-    CloseSocket(listener_);
-  }
+  void Stop();
 
   // Request heads (everything up to and including the empty line), in order.
-  const std::vector<std::string>& Requests() const {
-    return requests_;
-  }
+  const std::vector<std::string>& Requests() const { return requests_; }
 
   // A "127.0.0.1:port" on which nothing listens, so connecting is refused.
   static std::string RefusedHost() {
-    StartSockets();
+    HttpTestService::StartSockets();
     int32_t port = 0;
-    Socket s = BoundSocket(&port);
-    CloseSocket(s);
+    HttpTestService::Socket s = HttpTestService::BoundSocket(&port);
+    HttpTestService::CloseSocket(s);
     return "127.0.0.1:" + std::to_string(port);
   }
 
  private:
-#ifdef _WIN32
-  using Socket = SOCKET;
-  static constexpr Socket kNone = INVALID_SOCKET;
-  static constexpr int kSendFlags = 0;
-  static DWORD WINAPI ThreadMain(void* self) {
-    static_cast<LoopbackServer*>(self)->Serve();
-    return 0;
-  }
-  static void StartSockets() {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-  }
-  static void CloseSocket(Socket& s) {
-    if (s != kNone) closesocket(s);
-    s = kNone;
-  }
-#else
-  using Socket = int;
-  static constexpr Socket kNone = -1;
-  static constexpr int kSendFlags = MSG_NOSIGNAL;
-  static void StartSockets() {}
-  static void CloseSocket(Socket& s) {
-    if (s != kNone) close(s);
-    s = kNone;
-  }
-#endif
-
-  static Socket BoundSocket(int32_t* port) {
-    Socket s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s == kNone) return kNone;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t size = sizeof(address);
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-      CloseSocket(s);
-      return kNone;
-    }
-    *port = ntohs(address.sin_port);
-    return s;
-  }
-
-  // Waits up to 50 ms for `s` to become readable.
-  static bool Readable(Socket s) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
-    timeval wait{0, 50000};
-    return select(static_cast<int>(s + 1), &set, nullptr, nullptr, &wait) > 0;
-  }
-
-  // Reads until the empty line that ends the request head; false when the
-  // client left first.
-  bool ReadHead(Socket client, std::string& head) {
-    char buffer[1024];
-    while (!stop_ && head.find("\r\n\r\n") == std::string::npos) {
-      if (!Readable(client)) continue;
-      const int got = static_cast<int>(recv(client, buffer, sizeof(buffer), 0));
-      if (got <= 0) return false;
-      head.append(buffer, static_cast<size_t>(got));
-    }
-    return !stop_;
-  }
-
-  bool Send(Socket client, const std::string& bytes) {
-    size_t sent = 0;
-    while (sent < bytes.size() && !stop_) {
-      const int n = static_cast<int>(
-          send(client, bytes.data() + sent, static_cast<int>(bytes.size() - sent), kSendFlags));
-      if (n <= 0) return false;
-      sent += static_cast<size_t>(n);
-    }
-    return true;
-  }
-
-  // Keeps the connection open until the client closes it or the server stops.
-  void Linger(Socket client) {
-    char buffer[1024];
-    while (!stop_) {
-      if (Readable(client) && recv(client, buffer, sizeof(buffer), 0) <= 0) return;
-    }
-  }
-
-  void Serve() {
-    while (!stop_) {
-      if (!Readable(listener_)) continue;
-      Socket client = accept(listener_, nullptr, nullptr);
-      if (client == kNone) continue;
-      std::string head;
-      if (ReadHead(client, head)) {
-        requests_.push_back(head);
-        switch (mode_) {
-          case Mode::kReply:
-            if (Send(client, reply_)) {
-              shutdown(client, 1);  // FIN after the reply, then wait for the client
-              Linger(client);
-            }
-            break;
-          case Mode::kReplyThenHang:
-            if (Send(client, reply_)) Linger(client);
-            break;
-          case Mode::kSilent:
-            Linger(client);
-            break;
-          case Mode::kEndless:
-            if (!Send(client, reply_)) break;
-            while (Send(client, filler_) && !stop_) {
-            }
-            break;
-        }
-      }
-      CloseSocket(client);
-    }
-  }
-
-  std::string reply_;
-  std::string filler_;
-  Mode mode_;
-  std::atomic<bool> stop_{false};
-  Socket listener_ = kNone;
   int32_t port_ = 0;
+  bool running_ = false;
   std::vector<std::string> requests_;
 #ifdef _WIN32
-  HANDLE thread_ = nullptr;
+  std::string files_;  // common prefix of the files shared with the child
+  HANDLE process_ = nullptr;
 #else
+  HttpTestService service_;
   std::thread thread_;
 #endif
 };
+
+#ifdef _WIN32
+
+inline std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline LoopbackServer::LoopbackServer(const std::string& reply, Mode mode,
+                                      const std::string& filler) {
+  char dir[MAX_PATH];
+  char file[MAX_PATH];
+  if (!GetTempPathA(sizeof(dir), dir) || !GetTempFileNameA(dir, "zeb", 0, file)) return;
+  files_ = file;
+  std::ofstream(files_ + ".reply", std::ios::binary) << reply;
+  std::ofstream(files_ + ".filler", std::ios::binary) << filler;
+  char exe[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, exe, sizeof(exe));
+  std::string program(exe, length);
+  program = program.substr(0, program.find_last_of("\\/") + 1) + "zeb_loopback_server.exe";
+  std::string command =
+      "\"" + program + "\" " + std::to_string(static_cast<int>(mode)) + " \"" + files_ + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info)) {
+    return;
+  }
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  running_ = true;
+  // The child writes its port once it listens (or 0 when it cannot).
+  for (int wait = 0; wait < 1200 && port_ == 0; ++wait) {
+    const std::string port = ReadWholeFile(files_ + ".port");
+    if (!port.empty() && port.back() == '\n') {
+      port_ = std::stoi(port);
+      break;
+    }
+    if (WaitForSingleObject(process_, 50) == WAIT_OBJECT_0) break;
+  }
+}
+
+inline void LoopbackServer::Stop() {
+  if (running_) {
+    running_ = false;
+    if (port_ != 0) HttpTestService::SendStop(port_);
+    if (WaitForSingleObject(process_, 60000) != WAIT_OBJECT_0) TerminateProcess(process_, 1);
+    CloseHandle(process_);
+    // Each head as "<length>\n<bytes>".
+    const std::string all = ReadWholeFile(files_ + ".requests");
+    for (size_t at = 0; at < all.size();) {
+      const size_t feed = all.find('\n', at);
+      if (feed == std::string::npos) break;
+      const size_t size = std::stoul(all.substr(at, feed - at));
+      requests_.push_back(all.substr(feed + 1, size));
+      at = feed + 1 + size;
+    }
+  }
+  if (!files_.empty()) {
+    for (const char* suffix : {"", ".reply", ".filler", ".port", ".requests"}) {
+      DeleteFileA((files_ + suffix).c_str());
+    }
+    files_.clear();
+  }
+}
+
+#else
+
+inline LoopbackServer::LoopbackServer(const std::string& reply, Mode mode,
+                                      const std::string& filler)
+    : service_(reply, mode, filler) {
+  if (!service_.Listening()) return;
+  port_ = service_.Port();
+  running_ = true;
+  thread_ = std::thread(
+      [this] { service_.Serve([this](const std::string& head) { requests_.push_back(head); }); });
+}
+
+inline void LoopbackServer::Stop() {
+  if (!running_) return;
+  running_ = false;
+  HttpTestService::SendStop(port_);
+  thread_.join();
+}
+
+#endif
 
 }  // namespace zeb::test
