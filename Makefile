@@ -1,10 +1,11 @@
 # Two entry points for a fresh machine:
 #   make demo   builds the zebi tool and replays every indicator over the sample bars
 #   make test   installs what is missing, then builds and runs every test natively,
-#               under AddressSanitizer/UndefinedBehaviorSanitizer and on Win32 under Wine
+#               under AddressSanitizer/UndefinedBehaviorSanitizer, on Win32 under Wine,
+#               and each fuzzer for a few seconds
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: demo docs test deps native sanitize win32 bench format clean
+.PHONY: demo docs test deps native sanitize win32 fuzz bench format clean
 
 # The demo needs only a compiler and CLI11: its own build without tests or benchmarks.
 demo:
@@ -24,8 +25,14 @@ test: deps
 deps:
 	scripts/install-deps.sh
 
-native sanitize win32:
+native sanitize win32 fuzz:
 	scripts/test.sh $@
+
+# The full benchmark suite (figures in docs/performance.md).
+bench:
+	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build/native -j $(JOBS) --target zeb_bench
+	build/native/bench/zeb_bench
 
 format:
 	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i

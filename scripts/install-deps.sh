@@ -37,7 +37,7 @@ if [ "${1:-}" = demo ]; then
   exit 0
 fi
 install_pkgs cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils \
-  pkg-config clang-format g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+  pkg-config clang-format clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
   wine wine64 wine32:i386 wine32-preloader:i386
 
 # 32-bit Wine's loader is a 32-bit Linux program: when the kernel refuses it,

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: natively, under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and on Win32 under Wine. With arguments, only
-# those configurations (native, sanitize, win32).
+# UndefinedBehaviorSanitizer, on Win32 under Wine, and a short run of every
+# fuzzer. With arguments, only those configurations (native, sanitize, win32,
+# fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-if [ $# -gt 0 ]; then configs=("$@"); else configs=(native sanitize win32); fi
+if [ $# -gt 0 ]; then configs=("$@"); else configs=(native sanitize win32 fuzz); fi
 
 run() {
   local name=$1; shift
@@ -37,6 +38,8 @@ for config in "${configs[@]}"; do
     win32)    need_win32_tools
               run win32 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
                 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-i686.cmake" ;;
+    fuzz)     CC=clang CXX=clang++ run fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEB_FUZZ=ON \
+                -DZEB_BUILD_TESTS=OFF -DZEB_BUILD_TOOLS=OFF -DZEB_BUILD_BENCH=OFF ;;
     *) echo "test.sh: unknown configuration $config" >&2; exit 2 ;;
   esac
 done
