@@ -105,5 +105,6 @@ int main(int argc, char** argv) {
     std::printf("%-10s outputs %3d digest %016" PRIx64 "\n", info.keyword,
                 static_cast<int>(outputs), digest.Value());
   }
+  std::printf("replay complete\n");
   return 0;
 }
