@@ -120,6 +120,10 @@ int RegisterKeywordBenchmarks() {
                                    size_t{1000});
     }
   }
+  // Settings worth their own figure besides defaults and heaviest.
+  const std::string vega = "Settings/VEGA/both_sides";
+  benchmark::RegisterBenchmark(vega.c_str(), PerBar, vega, "VEGA", Parameters{{6, 1}, {7, 1}},
+                               size_t{1000});
   benchmark::RegisterBenchmark("HandleLookup", HandleLookup)->Arg(1)->Arg(10000);
   return 0;
 }

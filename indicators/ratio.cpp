@@ -1,7 +1,5 @@
 #include "indicators/ratio.h"
 
-#include <cmath>
-
 #include "components/series_stats.h"
 
 namespace zeb {
@@ -68,14 +66,7 @@ void Ratio::Reset() {
 
 int32_t Ratio::Calculate(bool isNewBar) {
   if (!isNewBar) return 0;
-  const double hh = SeriesHighest(highSeries, lookback);
-  const double ll = SeriesLowest(lowSeries, lookback);
-  const double close = closeSeries.Get(0);
-  rangeSeries.Push(hh - ll);
-  closeOffsetSeries.Push(close - ll);
-  const double den = SeriesSum(rangeSeries, sumLength);
-  const double num = SeriesSum(closeOffsetSeries, sumLength);
-  const double q = std::fabs(den) < 1e-10 ? 0.0 : num / den;
+  const double q = stochastic.Update(*this, lookback, sumLength);
   ratioSeries.Push(q * 100 - 50);
   signal = SeriesAverage(ratioSeries, signalLength);
   return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/slow_stochastic.h"
 #include "core/indicator.h"
 #include "interface/indicator_info.h"
 
@@ -22,8 +23,7 @@ class Ratio : public Indicator {
   int32_t sumLength = 0;
   int32_t signalLength = 0;
   double signal = 0.0;
-  RingSeries rangeSeries{300};
-  RingSeries closeOffsetSeries{300};
+  SlowStochastic stochastic{300};
   RingSeries ratioSeries{300};
 };
 

@@ -53,14 +53,7 @@ void VDVRSum::SetParameter(int32_t index, double parameter) {
 
 int32_t VDVRSum::Calculate(bool isNewBar) {
   const bool newDate = IsNewDate();
-  const double hh = SeriesHighest(highSeries, lookback);
-  const double ll = SeriesLowest(lowSeries, lookback);
-  const double close = closeSeries.Get(0);
-  rangeSeries.Push(hh - ll);
-  closeOffsetSeries.Push(close - ll);
-  const double den = SeriesSum(rangeSeries, sumLength);
-  const double num = SeriesSum(closeOffsetSeries, sumLength);
-  const double q = std::fabs(den) < 1e-10 ? 0.0 : num / den;
+  const double q = stochastic.Update(*this, lookback, sumLength);
 
   const double v = volumeSeries.Get(0);
   const double lv = v > 0.0 ? std::log(v) : v;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/period_range.h"
+#include "components/slow_stochastic.h"
 #include "components/volume_imbalance.h"
 #include "core/indicator.h"
 #include "interface/indicator_info.h"
@@ -33,8 +34,7 @@ class VDVRSum : public Indicator {
   RingSeries weightedSeries{kMaxWindow};
   // Sized for the whole sumLength range; the newest 100 elements read the same
   // whatever the capacity, so shorter sums are unaffected.
-  RingSeries rangeSeries{kMaxWindow};
-  RingSeries closeOffsetSeries{kMaxWindow};
+  SlowStochastic stochastic{kMaxWindow};
   PeriodRange range;
   VolumeImbalance imbalance;
 };

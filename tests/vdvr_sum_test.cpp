@@ -69,8 +69,8 @@ TEST(VDVRSum, EveryCallAppendsButTheBarCountsOnce) {
   EXPECT_EQ(v.imbalance.positiveSeries.Get(0), 400.0);
   EXPECT_EQ(v.imbalance.positiveSeries.Get(1), 200.0);
   EXPECT_EQ(v.imbalance.positiveSeries.Get(2), 0.0);
-  EXPECT_EQ(v.rangeSeries.Get(2), 2.0);  // three calculations, three elements
-  EXPECT_EQ(v.rangeSeries.Get(3), 0.0);
+  EXPECT_EQ(v.stochastic.rangeSeries.Get(2), 2.0);  // three calculations, three elements
+  EXPECT_EQ(v.stochastic.rangeSeries.Get(3), 0.0);
 }
 
 TEST(VDVRSum, ParametersClamp) {
