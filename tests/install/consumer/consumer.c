@@ -1,7 +1,6 @@
 /* A program that uses the installed library: creates an indicator, feeds it
  * bars and checks what comes back. Exit status 0 when all is as expected. */
 #include <stdio.h>
-
 #include <zeb_indicators.h>
 
 int main(void) {
