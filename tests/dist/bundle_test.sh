@@ -31,6 +31,7 @@ echo "bundle_test: $(wc -l < SHA256SUMS) files, all checksums match"
 smoke_test=$source_dir/tests/c_api_test.c
 
 # Linux: the shared library found next to the program.
+echo "bundle_test: linux-x86_64"
 cc -std=c99 -I include "$smoke_test" -o linux-x86_64/c_api_test \
   linux-x86_64/libZEBIndicators.so -Wl,-rpath,'$ORIGIN'
 linux-x86_64/c_api_test
@@ -41,6 +42,7 @@ linux-x86_64/c_api_test
 check_windows() {
   local target=$1 mingw=$2 loader=$3
   shift 3
+  echo "bundle_test: $target"
   cmake -DOBJDUMP="$mingw-objdump" -DWINDRES="$mingw-windres" -DVERSION="$version" \
     -DDLL="$target/ZEBIndicators.dll" -P "$source_dir/tests/windows/check_pe.cmake"
   "$mingw-gcc-posix" -std=c99 -I include "$smoke_test" "$target/ZEBIndicators.dll" "$@" \
