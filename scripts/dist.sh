@@ -23,6 +23,9 @@ zip=$PWD/dist/$name.zip
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 root=$stage/$name
+# Every timestamp in the bundle (file times, the stripped DLLs' PE header) is
+# the commit's time, so the same sources give the same archive.
+export SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
 
 # Copies FILE to the bundle path DEST, with debug information removed by STRIP
 # when one is given: put DEST FILE [STRIP].
@@ -41,12 +44,10 @@ put docs/indicators.md docs/indicators.md
 put docs/host-integration.md docs/host-integration.md
 sed "s/@VERSION@/$version/g" scripts/bundle-README.md.in > "$root/README.md"
 
-# Every file with its checksum; fixed order and timestamps (the commit's
-# time), so the same sources give the same archive.
+# Every file with its checksum, in a fixed order.
 (cd "$root" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort |
   xargs sha256sum > SHA256SUMS)
-stamp=$(git log -1 --format=%ct 2>/dev/null || date +%s)
-find "$root" -exec touch -h -d "@$stamp" {} +
+find "$root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 mkdir -p dist
 rm -f "$zip"
 (cd "$stage" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X "$zip" -@)
