@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need when it is missing (Debian 12;
 # with "demo": only what the demo needs). Fails loudly when it cannot: the
-# Win32 run is never skipped silently.
+# Windows runs are never skipped silently.
 #
 # The Win32 tests run the 32-bit test programs under 32-bit Wine. On a kernel
 # that cannot execute 32-bit x86 code (IA-32 emulation switched off), 32-bit
@@ -38,7 +38,9 @@ if [ "${1:-}" = demo ]; then
 fi
 install_pkgs cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils \
   pkg-config clang-format clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip unzip \
   wine wine64 wine32:i386 wine32-preloader:i386
+/usr/lib/wine/wine64 --version >/dev/null 2>&1 || fail "64-bit Wine does not start"
 
 # 32-bit Wine's loader is a 32-bit Linux program: when the kernel refuses it,
 # route 32-bit ELF programs through qemu-i386.
