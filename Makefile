@@ -5,7 +5,7 @@
 #               under Wine, checks the release bundle, and runs each fuzzer for a few seconds
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: demo docs test deps native sanitize win32 win64 fuzz dist bench format clean
+.PHONY: demo docs test deps style native sanitize win32 win64 fuzz dist bench format clean
 
 # The demo needs only a compiler and CLI11: its own build without tests or benchmarks.
 demo:
@@ -25,7 +25,7 @@ test: deps
 deps:
 	scripts/install-deps.sh
 
-native sanitize win32 win64 fuzz:
+style native sanitize win32 win64 fuzz:
 	scripts/test.sh $@
 
 # The release bundle dist/ZEBIndicators-VERSION.zip, checked after it is written.

@@ -37,7 +37,7 @@ if [ "${1:-}" = demo ]; then
   exit 0
 fi
 install_pkgs cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils \
-  pkg-config clang-format clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+  pkg-config clang-format clang-tidy clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip unzip \
   wine wine64 wine32:i386 wine32-preloader:i386
 /usr/lib/wine/wine64 --version >/dev/null 2>&1 || fail "64-bit Wine does not start"

@@ -2,17 +2,18 @@
 # Builds and runs the whole test suite: natively, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, on Win32 and Win64 under Wine, the release
 # bundle (built from those builds, unpacked and checked), and a short run of
-# every fuzzer. With arguments, only those configurations (native, sanitize,
-# win32, win64, dist, fuzz).
+# every fuzzer, after the style gate (formatting and clang-tidy). Every build
+# treats warnings as errors. With arguments, only those configurations (style,
+# native, sanitize, win32, win64, dist, fuzz).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-if [ $# -gt 0 ]; then configs=("$@"); else configs=(native sanitize win32 win64 dist fuzz); fi
+if [ $# -gt 0 ]; then configs=("$@"); else configs=(style native sanitize win32 win64 dist fuzz); fi
 
 run() {
   local name=$1; shift
   echo "=== $name ==="
-  cmake -S . -B "build/$name" "$@" >/dev/null
+  cmake -S . -B "build/$name" -DZEB_WERROR=ON "$@" >/dev/null
   cmake --build "build/$name" -j "$jobs"
   (cd "build/$name" && ctest --output-on-failure --no-tests=error -j "$jobs")
 }
@@ -37,6 +38,7 @@ need_windows_tools() {
 
 for config in "${configs[@]}"; do
   case "$config" in
+    style)    scripts/check-style.sh ;;
     native)   run native -DCMAKE_BUILD_TYPE=RelWithDebInfo ;;
     sanitize) run sanitize -DCMAKE_BUILD_TYPE=Debug -DZEB_SANITIZE=ON ;;
     win32)    need_windows_tools i686-w64-mingw32 /usr/lib/wine/wine
