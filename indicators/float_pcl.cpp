@@ -17,6 +17,9 @@ const IndicatorInfo FloatPCL::kInfo = {
     kSwingLevelOutputs,
     static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    kSwingLevelWarmup,
 };
 
 void FloatPCL::Reset() {

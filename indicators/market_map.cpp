@@ -44,6 +44,17 @@ const IndicatorInfo MarketMap::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "binCount=40 lastBack=60",
+    false,
+    {0,
+     {1, 2, -1, -1},
+     0,
+     -1,
+     false,
+     "firstBack + lastBack bars: the window must lie within the bars seen"},
+    VolumeUse::Total,
+    IdleRule::WhileEndsCoincide,
+    "MARKETMAP's default window is one bar (firstBack = lastBack = 0): set lastBack, e.g. "
+    "lastBack=60, for a profile of the last 61 bars",
 };
 
 double MarketMap::Value(int32_t index) {

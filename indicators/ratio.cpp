@@ -33,6 +33,12 @@ const IndicatorInfo Ratio::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {-3, {0, 1, 2, -1}, 0, -1, false, "lookback + sumLength + signalLength - 3 bars"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
 };
 
 double Ratio::Value(int32_t index) {

@@ -30,6 +30,17 @@ const IndicatorInfo StaticPCL::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     -1.0,
+    nullptr,
+    false,
+    {0,
+     {-1, -1, -1, -1},
+     1,
+     -1,
+     false,
+     "until the first new date: the levels come from a completed day"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
 };
 
 double StaticPCL::Value(int32_t index) {

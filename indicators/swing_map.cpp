@@ -48,6 +48,11 @@ const IndicatorInfo SwingMap::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "binCount=40 toSwing=3",
+    false,
+    {0, {3, -1, -1, -1}, 0, -1, true, "rsiPeriod bars, and until the first swing end"},
+    VolumeUse::Total,
+    IdleRule::None,
+    nullptr,
 };
 
 double SwingMap::Value(int32_t index) {

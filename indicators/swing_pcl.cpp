@@ -25,6 +25,8 @@ const IndicatorInfo SwingPCL::kInfo = {
     static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
     0.0,
     "swingCount=3",
+    false,
+    kSwingLevelWarmup,
 };
 
 void SwingPCL::SetParameter(int32_t index, double value) {

@@ -55,6 +55,17 @@ const IndicatorInfo SwingRSI::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {0,
+     {0, 2, -1, -1},
+     0,
+     -1,
+     true,
+     "period + profileLookback bars, and until the first turn builds the box"},
+    VolumeUse::Total,
+    IdleRule::None,
+    nullptr,
 };
 
 double SwingRSI::Value(int32_t index) {

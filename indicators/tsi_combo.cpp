@@ -58,6 +58,17 @@ const IndicatorInfo TSICombo::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {-4,
+     {0, 1, 2, 3},
+     0,
+     -1,
+     false,
+     "firstLength + secondLength + thirdLength + signalLength - 4 bars"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
 };
 
 double TSICombo::Value(int32_t index) {

@@ -39,6 +39,18 @@ const IndicatorInfo VDVRSum::kInfo = {
     0.0,  // unused: every index answers with the one output
     "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=10",
     true,
+    {-4,
+     {0, 1, 3, 4},
+     0,
+     2,
+     false,
+     "imbalanceWindow + averageLength + lookback + sumLength - 4 bars, and until `periods` new "
+     "dates have begun"},
+    VolumeUse::Split,
+    IdleRule::WhileUnset,
+    "VDVRS has no defaults: it prints NaN on every bar until imbalanceWindow, averageLength, "
+    "periods, lookback and sumLength are all set (zebi demo uses imbalanceWindow=10 "
+    "averageLength=5 periods=5 lookback=14 sumLength=10)",
 };
 
 double VDVRSum::Value(int32_t /*index*/) {

@@ -84,6 +84,11 @@ const IndicatorInfo Vega::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "longEnabled=1 shortEnabled=1 signalThreshold=1",
+    false,
+    {0, {1, -1, -1, -1}, 0, -1, false, "profileLookback bars"},
+    VolumeUse::Total,
+    IdleRule::WhileAllZero,
+    "VEGA trades neither side by default: set longEnabled=1 and/or shortEnabled=1",
 };
 
 double Vega::Value(int32_t index) {

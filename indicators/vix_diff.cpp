@@ -37,6 +37,19 @@ const IndicatorInfo VixDiff::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "lag=3 smoothLength=5 detrendLength=20 periods=5 signalLength=9",
+    false,
+    {-4,
+     {0, 1, 2, 4},
+     0,
+     3,
+     false,
+     "lag + smoothLength + detrendLength + signalLength - 4 bars, and until `periods` new dates "
+     "have begun"},
+    VolumeUse::Total,
+    IdleRule::WhileUnset,
+    "VIXDIFF has no defaults: it prints NaN on every bar until lag, smoothLength, detrendLength, "
+    "periods and signalLength are all set (zebi demo uses lag=3 smoothLength=5 detrendLength=20 "
+    "periods=5 signalLength=9)",
 };
 
 double VixDiff::Value(int32_t index) {

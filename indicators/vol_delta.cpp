@@ -27,6 +27,12 @@ const IndicatorInfo VolDelta::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {-2, {0, 1, -1, -1}, 0, -1, false, "window + smoothingLength - 2 bars"},
+    VolumeUse::Split,
+    IdleRule::None,
+    nullptr,
 };
 
 double VolDelta::Value(int32_t index) {

@@ -43,6 +43,16 @@ const IndicatorInfo WallInd::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "periodMode=1",
+    false,
+    {0,
+     {-1, -1, -1, -1},
+     1,
+     -1,
+     true,
+     "until the first new period has begun and the wall is first published"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
 };
 
 double WallInd::Value(int32_t index) {

@@ -46,7 +46,7 @@ class Chart {
  public:
   Chart(const zeb::IndicatorInfo& info, const std::vector<Bar>& bars, const Replay& replay,
         const std::vector<ParameterSetting>& settings, const ChartOptions& options)
-      : info_(info), bars_(bars), replay_(replay), settings_(settings) {
+      : info_(info), bars_(bars), replay_(replay), settings_(settings), options_(options) {
     count_ = std::min(options.lastBars == 0 ? bars.size() : options.lastBars, bars.size());
     first_ = bars.size() - count_;
     ClassifyColumns();
@@ -71,6 +71,7 @@ class Chart {
       return;
     }
     Window(out);
+    Warmup(out);
     Frames(out);
     DayLines(out);
     Volume(out);
@@ -159,6 +160,17 @@ class Chart {
         << Px(kTop + 12) << "\" fill=\"#a0772b\">profile window</text>\n";
   }
 
+  // A grey background behind the bars whose outputs do not mean anything yet.
+  void Warmup(std::ostream& out) {
+    if (options_.warmupBars <= first_) return;
+    const size_t end = std::min(options_.warmupBars - first_, count_);
+    const double bottom = hasPane_ ? paneTop_ + paneHeight_ : kTop + kPriceHeight;
+    out << "<rect class=\"warmup\" x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop) << "\" width=\""
+        << Px(step_ * static_cast<double>(end)) << "\" height=\"" << Px(bottom - kTop)
+        << "\" fill=\"#e8e8e8\"/>\n<text x=\"" << Px(kLeft + 3) << "\" y=\"" << Px(bottom - 4)
+        << "\" fill=\"#777\">warm-up</text>\n";
+  }
+
   void Layout() {
     plotWidth_ = kWidth - kLeft - kRight - (profile_.bins.empty() ? 0 : kProfileWidth);
     step_ = count_ ? plotWidth_ / static_cast<double>(count_) : 1;
@@ -212,7 +224,8 @@ class Chart {
         << "<text x=\"" << Px(kLeft + 16 + 11 * static_cast<double>(std::strlen(info_.keyword)))
         << "\" y=\"20\">" << XmlEscape(std::string(info_.summary)) << "</text>\n"
         << "<text x=\"" << Px(kLeft) << "\" y=\"38\" fill=\"#555\">"
-        << XmlEscape("last " + std::to_string(count_) + " of " + std::to_string(bars_.size()) +
+        << XmlEscape("last " + std::to_string(count_) + " of " +
+                     std::to_string(options_.totalBars ? options_.totalBars : bars_.size()) +
                      " bars" + (parameters.empty() ? "" : ";" + parameters))
         << "</text>\n";
     double x = kLeft;
@@ -488,6 +501,7 @@ class Chart {
   const std::vector<Bar>& bars_;
   const Replay& replay_;
   const std::vector<ParameterSetting>& settings_;
+  ChartOptions options_;
   size_t first_ = 0, count_ = 0;
   std::vector<Series> series_;
   size_t colorCount_ = 0;

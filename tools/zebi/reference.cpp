@@ -152,6 +152,8 @@ void WriteDescription(std::ostream& out, const zeb::IndicatorInfo& info) {
   }
   WriteColumns(out, rows, "  ");
   out << "  " << OtherIndexText(info) << "\n";
+  out << "\nWarm-up: " << info.warmup.rule << ".\n";
+  if (info.idleNote) out << "Defaults: " << info.idleNote << ".\n";
   if (info.demoParameters) out << "\nzebi demo sets: " << info.demoParameters << "\n";
 }
 
@@ -192,7 +194,9 @@ void WriteMarkdownReference(std::ostream& out) {
     }
     out << "\n" << OtherIndexText(info);
     if (info.demoParameters) out << " `zebi demo` sets `" << info.demoParameters << "`.";
-    out << "\n";
+    out << "\n\nWarm-up: " << info.warmup.rule << " (`zebi run` marks these bars in its `warmup` "
+        << "column).\n";
+    if (info.idleNote) out << "\n**Defaults:** " << info.idleNote << ".\n";
   }
 }
 
