@@ -43,6 +43,21 @@ awk '/^\$ build\/demo/ { shown = 1; next } /^```/ { shown = 0 } shown' "$src/REA
 # shellcheck disable=SC2086  # the example's words are the arguments
 "$zebi" $example | diff -u "$tmp/shown" - || fail "README example output is stale"
 
+# The README's keyword table lists every keyword in the library's order, and its count is right.
+readme_keywords=$(sed -n 's/^| `\([A-Z]*\)` | .*/\1/p' "$src/README.md")
+[ "$readme_keywords" = "$keywords" ] || fail "README keyword table differs from zebi list"
+numbers=(zero one two three four five six seven eight nine ten eleven twelve thirteen fourteen \
+  fifteen sixteen seventeen eighteen nineteen twenty)
+count=$(echo "$keywords" | wc -l)
+grep -q "library of ${numbers[$count]} technical-analysis indicators" "$src/README.md" \
+  || fail "README does not say the library has ${numbers[$count]} indicators"
+# zebi list counts output indices as describe does.
+for k in MARKETMAP VEGA SWINGRSI; do
+  listed=$("$zebi" list | awk -v k=$k '$1 == k { print $3 }')
+  "$zebi" describe $k | grep -q "^Outputs ($listed indices):" || fail "list and describe count $k's outputs differently"
+done
+[ "$("$zebi" list | awk '$1 == "MARKETMAP" { print $3 }')" -eq 402 ] || fail "MARKETMAP's 402 outputs not counted"
+
 # Failures: one line on stderr naming the place, non-zero exit.
 expect_failure() {
   local pattern=$1; shift

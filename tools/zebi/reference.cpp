@@ -68,6 +68,15 @@ std::string IndexText(const zeb::OutputInfo& o) {
   return std::to_string(o.firstIndex) + ".." + std::to_string(o.lastIndex);
 }
 
+// Output indices a host can read: every index of every run.
+int32_t OutputIndexCount(const zeb::IndicatorInfo& info) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < info.outputCount; ++i) {
+    count += info.outputs[i].lastIndex - info.outputs[i].firstIndex + 1;
+  }
+  return count;
+}
+
 std::string OtherIndexText(const zeb::IndicatorInfo& info) {
   if (info.otherIndexReadsOutput0) return "Any other index reads output 0.";
   return "Any other index reads " + FormatShort(info.otherIndexValue) + ".";
@@ -123,7 +132,7 @@ void WriteKeywordList(std::ostream& out) {
   for (int32_t i = 0; i < zeb::KeywordCount(); ++i) {
     const zeb::IndicatorInfo& info = *zeb::KeywordTable()[i].info;
     rows.push_back({info.keyword, std::to_string(info.parameterCount),
-                    std::to_string(info.outputCount), info.summary});
+                    std::to_string(OutputIndexCount(info)), info.summary});
   }
   WriteColumns(out, rows, "");
   out << "\nzebi describe KEYWORD shows one keyword's parameters and outputs.\n";
@@ -144,7 +153,7 @@ void WriteDescription(std::ostream& out, const zeb::IndicatorInfo& info) {
     }
     WriteColumns(out, rows, "  ");
   }
-  out << "\nOutputs:\n";
+  out << "\nOutputs (" << OutputIndexCount(info) << " indices):\n";
   std::vector<std::vector<std::string>> rows = {{"INDEX", "NAME", "ROLE", "MEANING"}};
   for (int32_t i = 0; i < info.outputCount; ++i) {
     const zeb::OutputInfo& o = info.outputs[i];
@@ -186,7 +195,8 @@ void WriteMarkdownReference(std::ostream& out) {
       }
       out << "\n";
     }
-    out << "| Index | Name | Role | Meaning |\n|---|---|---|---|\n";
+    out << OutputIndexCount(info) << " output indices:\n\n"
+        << "| Index | Name | Role | Meaning |\n|---|---|---|---|\n";
     for (int32_t o = 0; o < info.outputCount; ++o) {
       const zeb::OutputInfo& oi = info.outputs[o];
       out << "| " << IndexText(oi) << " | `" << oi.name << "` | " << RoleName(oi.role) << " | "
