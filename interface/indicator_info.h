@@ -63,6 +63,8 @@ struct OutputInfo {
   const char* name;
   const char* description;
   OutputRole role = OutputRole::Auto;
+  const char* units = nullptr;  // unit and scale of the values, for the reference
+  bool keptForHost = false;     // carries no information; kept so host layouts stay valid
 };
 
 // How many leading bars an instance needs before its outputs mean anything at
@@ -113,6 +115,9 @@ struct IndicatorInfo {
   VolumeUse volumeUse = VolumeUse::None;
   IdleRule idleRule = IdleRule::None;
   const char* idleNote = nullptr;  // what the defaults fail to compute and what to set
+  // For the reference: what rising and falling values, flags and levels mean
+  // to a trader, and when a published level is stale.
+  const char* howToRead = nullptr;
 };
 
 }  // namespace zeb
