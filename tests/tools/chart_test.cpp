@@ -261,6 +261,16 @@ TEST(ZebiChart, ProfileComesFromTheInstance) {
   EXPECT_NE(
       svg.find("<rect x=\"" + Px(72 + 39 * step) + "\" y=\"64.0\" width=\"" + Px(81 * step) + "\""),
       std::string::npos);
+  // The window's label inside it; a narrow window gets it on its left, clear of the profile.
+  EXPECT_NE(svg.find("x=\"" + Px(72 + 39 * step + 3) + "\" y=\"76.0\" text-anchor=\"start\""),
+            std::string::npos);
+  std::ostringstream narrow;
+  WriteChart(narrow, info, bars,
+             RunReplay(info, bars, {ParseSettings(info, "lastBack=3"), 0, "S", false}),
+             ParseSettings(info, "lastBack=3"));
+  EXPECT_NE(
+      narrow.str().find("x=\"" + Px(72 + 116 * step - 3) + "\" y=\"76.0\" text-anchor=\"end\""),
+      std::string::npos);
 }
 
 }  // namespace

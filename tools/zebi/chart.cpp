@@ -30,6 +30,7 @@ constexpr double kVolumeShare = 0.18;  // of the price area, at its bottom
 constexpr double kGap = 24;
 constexpr double kPaneHeight = 170;  // with lines; flags alone take a strip
 constexpr double kBottom = 28;
+constexpr double kWindowLabelWidth = 90;  // "profile window" at the font size used
 
 // A price output counts as published when it is a finite non-zero number:
 // indicators read 0 until they have computed a level.
@@ -159,10 +160,16 @@ class Chart {
     if (profile_.nearEnd > last) return;  // the window lies before the bars shown
     const size_t first = static_cast<size_t>(last - std::min(profile_.farEnd, last));
     const size_t end = static_cast<size_t>(last - profile_.nearEnd);
-    out << "<rect x=\"" << Px(X(first) - step_ / 2) << "\" y=\"" << Px(kTop) << "\" width=\""
-        << Px(step_ * static_cast<double>(end - first + 1)) << "\" height=\"" << Px(kPriceHeight)
-        << "\" fill=\"#fdf0d5\"/>\n<text x=\"" << Px(X(first) - step_ / 2 + 3) << "\" y=\""
-        << Px(kTop + 12) << "\" fill=\"#a0772b\">profile window</text>\n";
+    const double left = X(first) - step_ / 2;
+    const double width = step_ * static_cast<double>(end - first + 1);
+    // The label inside the window when it fits, else just left of it: never
+    // over the profile at the right edge.
+    const bool inside = width >= kWindowLabelWidth;
+    out << "<rect x=\"" << Px(left) << "\" y=\"" << Px(kTop) << "\" width=\"" << Px(width)
+        << "\" height=\"" << Px(kPriceHeight)
+        << "\" fill=\"#fdf0d5\"/>\n<text class=\"window-label\" x=\""
+        << Px(inside ? left + 3 : left - 3) << "\" y=\"" << Px(kTop + 12) << "\" text-anchor=\""
+        << (inside ? "start" : "end") << "\" fill=\"#a0772b\">profile window</text>\n";
   }
 
   // A grey background behind the bars whose outputs do not mean anything yet.
