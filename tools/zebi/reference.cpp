@@ -106,9 +106,9 @@ const char* const kGlossary[][2] = {
      "lower RSI at a peak). `signalThreshold` is the smallest strength an indicator acts on: 1 "
      "acts on most turns, 3 on divergences only."},
     {"Swing",
-     "the bars between two turns whose strength reaches the threshold. FLOATPCL, SWINGPCL, "
-     "SWINGMAP and WALLIND (in swing mode) measure swings; their outputs change only when a "
-     "swing ends."},
+     "the bars between two turns whose strength reaches the threshold. FLOATPCL and SWINGPCL "
+     "build their levels from swings and change them only when a swing ends; SWINGMAP takes "
+     "its window ends from swing ends; WALLIND in swing mode starts a period at each one."},
     {"Profile",
      "volume at price: a window's price range cut into bins, each bin holding the volume traded "
      "at its prices, the fullest bin 1.0."},
