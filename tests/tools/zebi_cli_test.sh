@@ -67,6 +67,8 @@ expect_failure() {
 }
 printf 'date,time,open,high,low,close\n2024-01-02,09:30,1,2,1,1\n2024-01-02,09:35,1,2,x,1\n' > "$tmp/bad.csv"
 expect_failure "$tmp/bad.csv:3:22: low 'x'" "$zebi" run RATIO --bars "$tmp/bad.csv"
+printf 'date,time,open,high,low,close\n2024-01-02,x,1,2,1,1\n' > "$tmp/bad-first.csv"
+[ -z "$("$zebi" run RATIO --bars "$tmp/bad-first.csv" 2> /dev/null)" ] || fail "output before a bad first bar"
 expect_failure "cannot open" "$zebi" run RATIO --bars "$tmp/missing.csv"
 expect_failure "unknown keyword 'NOPE'" "$zebi" run NOPE
 expect_failure "no parameter 'size'" "$zebi" run RATIO --param size=3

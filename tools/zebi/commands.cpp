@@ -235,16 +235,17 @@ int RunCommand(const RunRequest& request) {
   OrderedBars bars(reader, {request.sort, request.allowDuplicates});
   ReplaySession session(info, options);
   WarmupTracker warmup(info, options.settings, session.Columns());
+  Bar bar;
+  bool more = bars.Next(bar);  // input without a single bar fails here, before any output
   ReplayWriter writer(std::cout, format, info, options.settings, session.Columns());
   const size_t tail = request.tailGiven ? static_cast<size_t>(request.tail) : 0;
   RecentRows tailRows(tail);
   RecentRows chartRows(request.chartPath.empty() ? 1 : request.chartBars + 1);
   ResultReport results(info, session.Handle());
   Progress progress(info.keyword, input.Size());
-  Bar bar;
   std::vector<double> values;
   size_t count = 0;
-  while (bars.Next(bar)) {
+  for (; more; more = bars.Next(bar)) {
     const int32_t result = session.Feed(bar, values);
     const bool inWarmup = warmup.Next(bar, values);
     results.Check(result, bar, bars.Line());
