@@ -122,18 +122,8 @@ class Chart {
           role == OutputRole::ProfileHigh) {
         continue;  // read with the profile
       }
-      if (role == OutputRole::Auto) {
-        bool any = false, nearPrice = true;
-        for (size_t i = 0; i < count_; ++i) {
-          const double v = Value(i, c);
-          if (!Published(v)) continue;
-          any = true;
-          if (v < barLow_ - range || v > barHigh_ + range) nearPrice = false;
-        }
-        if (!any) continue;
-        role = nearPrice ? OutputRole::Level : OutputRole::Line;
-      }
-      if (!Drawn(c, role)) continue;
+      if (role == OutputRole::Auto) role = ResolveAuto(c, range);
+      if (role == OutputRole::Auto || !Drawn(c, role)) continue;
       if (role == OutputRole::Line) hasPane_ = hasLines_ = true;
       if (role == OutputRole::Flag) {
         hasPane_ = true;
@@ -141,6 +131,20 @@ class Chart {
       }
       series_.push_back({c, role, NextColor()});
     }
+  }
+
+  // An Auto column as a level when its published values stay within `range` of
+  // the candles, as a pane line otherwise; Auto when it publishes nothing.
+  OutputRole ResolveAuto(size_t column, double range) const {
+    bool any = false, nearPrice = true;
+    for (size_t i = 0; i < count_; ++i) {
+      const double v = Value(i, column);
+      if (!Published(v)) continue;
+      any = true;
+      if (v < barLow_ - range || v > barHigh_ + range) nearPrice = false;
+    }
+    if (!any) return OutputRole::Auto;
+    return nearPrice ? OutputRole::Level : OutputRole::Line;
   }
 
   // Whether a column has anything to draw in the window: outputs that stay

@@ -13,22 +13,10 @@
 
 #include "commands.h"
 
-int main(int argc, char** argv) {
-  // Standard input as fast as a file: no sync with C stdio.
-  std::ios::sync_with_stdio(false);
-  CLI::App app{"zebi: replay bars through the ZEBIndicators library, chart and describe it"};
-  app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("zebi ") + ZEBI_VERSION);
+namespace {
 
-  app.add_subcommand("list", "list every keyword");
-
-  std::string keyword;
-  CLI::App* describe = app.add_subcommand("describe", "show a keyword's parameters and outputs");
-  describe->add_option("KEYWORD", keyword, "indicator keyword (any case)")->required();
-
-  app.add_subcommand("docs", "write the Markdown reference of every keyword to stdout");
-
-  zebi::RunRequest run;
+// The options of `zebi run`; `outputs` receives "named" or "all".
+CLI::App* AddRunCommand(CLI::App& app, zebi::RunRequest& run, std::string& outputs) {
   CLI::App* runApp = app.add_subcommand("run", "replay bars through one indicator");
   runApp->footer(
       "Output columns: bar, date, time; result: what the library's set-bar call returned for the "
@@ -54,11 +42,29 @@ int main(int argc, char** argv) {
                    "sort the bars by date and time first (reads the whole file)");
   runApp->add_flag("--allow-duplicates", run.allowDuplicates,
                    "keep a repeated timestamp as a revision of the bar before it");
-  std::string outputs = "named";
   runApp
       ->add_option("--outputs", outputs,
                    "named: the named outputs; all: also the profile bins and node marks")
       ->transform(CLI::IsMember({"named", "all"}, CLI::ignore_case));
+  return runApp;
+}
+
+int Run(int argc, char** argv) {
+  CLI::App app{"zebi: replay bars through the ZEBIndicators library, chart and describe it"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("zebi ") + ZEBI_VERSION);
+
+  app.add_subcommand("list", "list every keyword");
+
+  std::string keyword;
+  CLI::App* describe = app.add_subcommand("describe", "show a keyword's parameters and outputs");
+  describe->add_option("KEYWORD", keyword, "indicator keyword (any case)")->required();
+
+  app.add_subcommand("docs", "write the Markdown reference of every keyword to stdout");
+
+  zebi::RunRequest run;
+  std::string outputs = "named";
+  CLI::App* runApp = AddRunCommand(app, run, outputs);
 
   zebi::DemoRequest demo;
   CLI::App* demoApp = app.add_subcommand("demo", "every keyword over the sample, with charts");
@@ -68,15 +74,25 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   run.tailGiven = runApp->count("--tail") > 0;
   run.allOutputs = outputs == "all";
+  if (app.got_subcommand("list")) return zebi::ListCommand();
+  if (app.got_subcommand("describe")) return zebi::DescribeCommand(keyword);
+  if (app.got_subcommand("docs")) return zebi::DocsCommand();
+  if (app.got_subcommand("run")) return zebi::RunCommand(run);
+  if (app.got_subcommand("demo")) return zebi::DemoCommand(demo);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Standard input as fast as a file: no sync with C stdio.
+  std::ios::sync_with_stdio(false);
   try {
-    if (app.got_subcommand("list")) return zebi::ListCommand();
-    if (app.got_subcommand("describe")) return zebi::DescribeCommand(keyword);
-    if (app.got_subcommand("docs")) return zebi::DocsCommand();
-    if (app.got_subcommand("run")) return zebi::RunCommand(run);
-    if (app.got_subcommand("demo")) return zebi::DemoCommand(demo);
+    return Run(argc, argv);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "zebi: %s\n", e.what());
-    return 1;
+  } catch (...) {
+    std::fprintf(stderr, "zebi: unexpected failure\n");
   }
-  return 2;
+  return 1;
 }
