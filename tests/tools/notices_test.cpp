@@ -23,6 +23,10 @@ TEST(ZebiNotices, UnknownIndicesAreErrorsAndClampsAreReported) {
   EXPECT_EQ(notices[1], "RATIO sumLength=0: the library uses 1 (range 1..299)");
   EXPECT_EQ(notices[2], "RATIO signalLength=nan: the library uses 1 (range 1..299)");
   EXPECT_EQ(notices[3], "RATIO lookback=2.5: the library uses 2 (range 1..299)");
+  // A flag without a range is on for 1 only.
+  const auto flag = SettingNotices(Info("WALLIND"), {{0, 2}, {0, 1}});
+  ASSERT_EQ(flag.size(), 1u);
+  EXPECT_EQ(flag[0], "WALLIND periodMode=2: the library uses 0 (on for 1 only)");
 }
 
 TEST(ZebiNotices, DefaultsThatComputeNothingAreNamed) {

@@ -54,6 +54,14 @@ std::string KeywordsReading(zeb::VolumeUse use) {
   return out;
 }
 
+// Why a typed value changes: the range, the flag rule or the truncation.
+std::string ConversionNote(const zeb::ParameterInfo& p) {
+  if (p.clamped) return " (range " + FormatShort(p.minimum) + ".." + FormatShort(p.maximum) + ")";
+  if (p.kind == zeb::ParameterKind::Flag) return " (on for 1 only)";
+  if (p.kind == zeb::ParameterKind::Integer) return " (a whole number)";
+  return "";
+}
+
 }  // namespace
 
 std::vector<std::string> SettingNotices(const zeb::IndicatorInfo& info,
@@ -68,12 +76,8 @@ std::vector<std::string> SettingNotices(const zeb::IndicatorInfo& info,
     const double used = EffectiveValue(*p, {settings[i]});
     const double typed = settings[i].value;
     if (used == typed) continue;
-    notices.push_back(
-        std::string(info.keyword) + " " + p->name + "=" + FormatShort(typed) +
-        ": the library uses " + FormatShort(used) +
-        (p->clamped ? " (range " + FormatShort(p->minimum) + ".." + FormatShort(p->maximum) + ")"
-         : p->kind == zeb::ParameterKind::Double ? std::string()
-                                                 : std::string(" (a whole number)")));
+    notices.push_back(std::string(info.keyword) + " " + p->name + "=" + FormatShort(typed) +
+                      ": the library uses " + FormatShort(used) + ConversionNote(*p));
   }
   return notices;
 }

@@ -106,6 +106,9 @@ double EffectiveValue(const zeb::ParameterInfo& parameter,
     }
   }
   if (!set) return value;
+  if (parameter.kind == zeb::ParameterKind::Flag && !parameter.clamped) {
+    return zeb::ParameterToInt(value) == 1 ? 1.0 : 0.0;  // on for 1, off for anything else
+  }
   if (parameter.kind != zeb::ParameterKind::Double) {
     if (parameter.clamped) {
       return zeb::ClampedParameter(value, static_cast<int32_t>(parameter.minimum),
