@@ -43,24 +43,24 @@ const ParameterInfo kParameters[] = {
 };
 
 const OutputInfo kOutputs[] = {
-    {0, 1, "zero", "always 0", OutputRole::Figure},
-    {2, 2, "minusOne", "always -1", OutputRole::Figure},
-    {3, 3, "zero3", "always 0", OutputRole::Figure},
+    {0, 1, "zero", "always 0", OutputRole::Figure, "constant", true},
+    {2, 2, "minusOne", "always -1", OutputRole::Figure, "constant", true},
+    {3, 3, "zero3", "always 0", OutputRole::Figure, "constant", true},
     {4, 4, "longExitPrice", "close at the last long exit", OutputRole::Marker},
     {5, 5, "shortExitPrice", "close at the last short exit", OutputRole::Marker},
     {6, 6, "longEntryPrice", "price of the last long entry", OutputRole::Marker},
     {7, 7, "stop", "stop of the open position, as last published", OutputRole::Marker},
     {8, 8, "shortEntryPrice", "price of the last short entry", OutputRole::Marker},
-    {9, 9, "barHigh", "newest high as of the last calculation", OutputRole::Figure},
-    {10, 10, "barLow", "newest low as of the last calculation", OutputRole::Figure},
+    {9, 9, "barHigh", "newest high as of the last calculation", OutputRole::Figure, "price"},
+    {10, 10, "barLow", "newest low as of the last calculation", OutputRole::Figure, "price"},
     {11, 11, "target", "target of the open position, as last published", OutputRole::Marker},
     {12, 13, "barCode", "2 nothing, 3 entry, 4 long held, 5 short held, 6 stopped out, 1 exit",
-     OutputRole::Figure},
+     OutputRole::Figure, "code"},
     {14, 14, "entrySignal", "1 when this calculation opened a long, 2 a short, else 0",
-     OutputRole::Figure},
+     OutputRole::Figure, "code"},
     {15, 15, "levelsPublished", "1 when this calculation published stop and target",
      OutputRole::Flag},
-    {16, 16, "levelsPublishedAgain", "output 15 again", OutputRole::Figure},
+    {16, 16, "levelsPublishedAgain", "output 15 again", OutputRole::Figure, "0 or 1", true},
 };
 
 // A 0/1 parameter as a flag.
@@ -81,6 +81,16 @@ const IndicatorInfo Vega::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "longEnabled=1 shortEnabled=1 signalThreshold=1",
+    false,
+    {0, {1, -1, -1, -1}, 0, -1, false, "profileLookback bars"},
+    VolumeUse::Total,
+    IdleRule::WhileAllZero,
+    "VEGA trades neither side by default: set longEnabled=1 and/or shortEnabled=1",
+    "A breakout trading study on the box of SWINGRSI: a close above the box opens a long (with "
+    "longEnabled=1), a close below it a short (with shortEnabled=1); stops and targets come from "
+    "the box width. Entry, exit, stop and target prices stay published as last set, so between "
+    "trades they are stale: barCode (4 long held, 5 short held) says whether a position is open. "
+    "Outputs 0 to 3 are constants and output 16 repeats output 15: kept for host compatibility.",
 };
 
 double Vega::Value(int32_t index) {

@@ -26,4 +26,19 @@ flags=$(PKG_CONFIG_PATH=$pcdir pkg-config --cflags --libs zebindicators)
 cc "$src/tests/install/consumer/consumer.c" $flags -o "$tmp/consumer_pc"
 libdir=$(PKG_CONFIG_PATH=$pcdir pkg-config --variable=libdir zebindicators)
 LD_LIBRARY_PATH=$libdir "$tmp/consumer_pc"
+# docs/host-integration.md: every sh block that installs into or links from /opt/zeb runs
+# as written, in a fresh shell, with the prefix moved into the temporary folder.
+doc="$src/docs/host-integration.md"
+awk '/^```sh$/ { block = ""; inside = 1; next }
+     /^```$/ && inside { if (block ~ /\/opt\/zeb/) printf "%s%c", block, 0; inside = 0; next }
+     inside { block = block $0 "\n" }' "$doc" > "$tmp/blocks"
+[ "$(tr -cd '\0' < "$tmp/blocks" | wc -c)" -ge 3 ] || { echo "FAIL: $doc lost its install commands" >&2; exit 1; }
+mkdir "$tmp/app"
+cp "$src/tests/install/consumer/consumer.c" "$tmp/app/app.c"
+while IFS= read -r -d '' block; do
+  commands=${block//\/opt\/zeb/$tmp/opt-zeb}
+  commands=${commands//build\/native/$build}
+  (cd "$tmp/app" && env -i PATH="$PATH" HOME="$tmp" bash -euo pipefail -c "$commands") \
+    || { printf 'FAIL: the commands of %s do not run as written:\n%s' "$doc" "$block" >&2; exit 1; }
+done < "$tmp/blocks"
 echo "install: ok"
