@@ -17,15 +17,6 @@ std::string JoinNames(const std::vector<std::string>& names) {
   return text;
 }
 
-const KeywordEntry& EntryFor(const std::string& keyword) {
-  const KeywordEntry* entry = FindKeyword(keyword.c_str());
-  if (!entry) {
-    throw std::invalid_argument("unknown keyword '" + keyword +
-                                "' (keywords: " + JoinNames(OwnedIndicator::Keywords()) + ")");
-  }
-  return *entry;
-}
-
 std::vector<std::string> ParameterNamesOf(const IndicatorInfo& info) {
   std::vector<std::string> names;
   for (int32_t i = 0; i < info.parameterCount; ++i) names.push_back(info.parameters[i].name);
@@ -35,7 +26,7 @@ std::vector<std::string> ParameterNamesOf(const IndicatorInfo& info) {
 }  // namespace
 
 OwnedIndicator::OwnedIndicator(const std::string& keyword, const char* symbol)
-    : entry_(&EntryFor(keyword)) {
+    : entry_(&KnownKeyword(keyword)) {
   instance_.reset(NewInstance(*entry_, symbol));
   if (!instance_) throw std::bad_alloc();
   instance_->Reset();
@@ -101,7 +92,7 @@ std::vector<std::string> OwnedIndicator::Keywords() {
 }
 
 std::vector<std::string> OwnedIndicator::ParameterNames(const std::string& keyword) {
-  return ParameterNamesOf(*EntryFor(keyword).info);
+  return ParameterNamesOf(*KnownKeyword(keyword).info);
 }
 
 }  // namespace zeb
