@@ -5,7 +5,7 @@
 #               and each fuzzer for a few seconds
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: demo docs test deps native sanitize win32 fuzz bench format clean
+.PHONY: demo docs test deps native sanitize win32 fuzz bench format clean python
 
 # The demo needs only a compiler and CLI11: its own build without tests or benchmarks.
 demo:
@@ -27,6 +27,11 @@ deps:
 
 native sanitize win32 fuzz:
 	scripts/test.sh $@
+
+# The Python package zebindicators, built and installed into .venv/.
+python:
+	scripts/install-deps.sh python
+	scripts/python-install.sh
 
 # The full benchmark suite (figures in docs/performance.md).
 bench:

@@ -1,6 +1,7 @@
 // Caller-owned instances: created through the keyword table like the exports'
 // instances, but kept outside the registry and freed by their owner.
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/indicator.h"
@@ -82,6 +83,9 @@ std::vector<OutputColumn> OwnedIndicator::Outputs() const {
       columns.push_back({index, name, profile});
     }
   }
+  // The table groups outputs by meaning, not always by index.
+  std::stable_sort(columns.begin(), columns.end(),
+                   [](const OutputColumn& a, const OutputColumn& b) { return a.index < b.index; });
   return columns;
 }
 

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: natively, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, on Win32 under Wine, and a short run of every
-# fuzzer. With arguments, only those configurations (native, sanitize, win32,
-# fuzz).
+# fuzzer, and the Python package's tests. With arguments, only those
+# configurations (native, sanitize, win32, fuzz, python).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-if [ $# -gt 0 ]; then configs=("$@"); else configs=(native sanitize win32 fuzz); fi
+if [ $# -gt 0 ]; then configs=("$@"); else configs=(native sanitize win32 fuzz python); fi
 
 run() {
   local name=$1; shift
@@ -40,6 +40,11 @@ for config in "${configs[@]}"; do
                 -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-mingw-i686.cmake" ;;
     fuzz)     CC=clang CXX=clang++ run fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEB_FUZZ=ON \
                 -DZEB_BUILD_TESTS=OFF -DZEB_BUILD_TOOLS=OFF -DZEB_BUILD_BENCH=OFF ;;
+    python)   echo "=== python ==="
+              scripts/python-install.sh
+              # pytest ends with its summary line; a failure or a hang fails the run.
+              ZEB_SHARED_LIBRARY="$PWD/build/python/libZEBIndicators.so" timeout 1800 \
+                .venv/bin/python -m pytest -p no:cacheprovider python/tests ;;
     *) echo "test.sh: unknown configuration $config" >&2; exit 2 ;;
   esac
 done

@@ -154,6 +154,13 @@ TEST(OwnedIndicator, OutputsAreNamedPerIndex) {
   ASSERT_EQ(ratio.size(), 2u);
   EXPECT_EQ(ratio[0].name, "ratio");
   EXPECT_EQ(ratio[1].index, 1);
+  // Every keyword: rising indices, whatever order the table lists them in.
+  for (const std::string& keyword : OwnedIndicator::Keywords()) {
+    const std::vector<OutputColumn> outputs = OwnedIndicator(keyword).Outputs();
+    for (size_t i = 1; i < outputs.size(); ++i) {
+      EXPECT_LT(outputs[i - 1].index, outputs[i].index) << keyword;
+    }
+  }
   bool sawProfile = false;
   for (const OutputColumn& c : OwnedIndicator("MARKETMAP").Outputs()) sawProfile |= c.profile;
   EXPECT_TRUE(sawProfile);
