@@ -93,7 +93,7 @@ def _time_column(values):
     return _time_ints(stamps.hour, stamps.minute, stamps.second)
 
 
-def _date_and_time(columns, found, index):
+def date_and_time(columns, found, index):
     """Date and time integers from the date/time columns or the DatetimeIndex."""
     if "date" in found:
         dates = np.asarray(columns[found["date"]])
@@ -126,6 +126,17 @@ def first_out_of_order(date, time):
     return int(backwards[0]) + 1 if backwards.size else None
 
 
+def time_order(frame):
+    """Row positions of a DataFrame in time order (date, time, then bar number), equal
+    timestamps kept in their row order."""
+    found = find_columns(frame.columns)
+    date, time = date_and_time(frame, found, frame.index)
+    keys = [time, date]
+    if "bar" in found:
+        keys.insert(0, _int32(frame[found["bar"]], "bar numbers"))
+    return np.lexsort(keys)
+
+
 def read_bars(data):
     """The nine bar arrays (bar, date, time, open, high, low, close, volume1, volume2) and the
     index the results align to."""
@@ -142,7 +153,7 @@ def read_bars(data):
     n = len(columns[found["close"]])
     if index is None:
         index = pd.RangeIndex(n)
-    date, time = _date_and_time(columns, found, index)
+    date, time = date_and_time(columns, found, index)
     bars = {
         "bar": (_int32(columns[found["bar"]], "bar numbers") if "bar" in found
                 else np.arange(1, n + 1, dtype=np.int32)),
