@@ -66,10 +66,11 @@ def test_dask_run_refuses_bad_names_before_computing(universe):
         zdask.run(frame, "RATIO", by="ticker")
 
 
-def test_dask_run_with_a_datetime_index(client, universe):
+def test_dask_run_with_a_datetime_index_and_categorical_symbols(client, universe):
     stamps = pd.to_datetime(universe["date"].astype(str) +
                             universe["time"].astype(str).str.zfill(4), format="%Y%m%d%H%M")
     indexed = universe.drop(columns=["date", "time"]).set_index(pd.DatetimeIndex(stamps))
+    indexed["symbol"] = indexed["symbol"].astype("category")
     frame = dd.from_pandas(indexed, npartitions=3, sort=False)
     result = client.compute(zdask.run(frame, "RATIO")).result(timeout=SECONDS)
     for symbol in ("S000", "S077"):

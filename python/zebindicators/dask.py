@@ -18,27 +18,23 @@ def run(frame, keyword, by="symbol", *, profiles=False, **parameters):
     """
     if by not in frame.columns:
         raise KeyError(f"no {by!r} column to group the bars by")
-    probe = _core.Indicator(keyword, **parameters)  # refuses bad names before any work is sent
-    columns = probe.outputs if profiles else _core.describe(keyword)["columns"]
-    meta = _empty_result(frame._meta, by, columns)
+    _core.Indicator(keyword, **parameters)  # refuses bad names before any work is sent
+    meta = _empty_result(frame._meta, by, keyword, profiles)
     return frame.shuffle(on=by).map_partitions(
         _run_partition, keyword, by, profiles, parameters, meta=meta)
 
 
-def _empty_result(part, by, columns):
+def _empty_result(part, by, keyword, profiles):
+    columns = _core.Indicator(keyword).outputs if profiles else _core.describe(keyword)["columns"]
     return part[[by]].iloc[:0].assign(**{name: pd.Series(dtype="float64") for name in columns})
 
 
 def _run_partition(part, keyword, by, profiles, parameters):
     pieces = []
-    for symbol, rows in part.groupby(by, sort=False):
+    for symbol, rows in part.groupby(by, sort=False, observed=True):
         ordered = rows.iloc[time_order(rows)]
         result = _run_frame(keyword, ordered, symbol=str(symbol), profiles=profiles,
                             **parameters)
         result.insert(0, by, ordered[by].to_numpy())
         pieces.append(result)
-    if not pieces:
-        columns = _core.describe(keyword)["columns"] if not profiles else _core.Indicator(
-            keyword).outputs
-        return _empty_result(part, by, columns)
-    return pd.concat(pieces)
+    return pd.concat(pieces) if pieces else _empty_result(part, by, keyword, profiles)
