@@ -58,9 +58,9 @@ def _int32(values, what):
     array = np.asarray(values)
     if array.dtype.kind not in "iu":
         raise ValueError(f"{what} must be integers")
-    if array.size and (array.min() < -2**31 or array.max() >= 2**31):
+    if array.dtype != np.int32 and array.size and (array.min() < -2**31 or array.max() >= 2**31):
         raise ValueError(f"{what} do not fit in 32 bits")
-    return array.astype(np.int32)
+    return array.astype(np.int32, copy=False)
 
 
 def _timestamps(values, what):
@@ -121,8 +121,9 @@ def first_out_of_order(date, time):
     """Position of the first bar whose date and time come before its predecessor's, or None."""
     if len(date) < 2:
         return None
-    key = date.astype(np.int64) * 1_000_000 + time.astype(np.int64)
-    backwards = np.flatnonzero(key[1:] < key[:-1])
+    earlier_date = date[1:] < date[:-1]
+    earlier_time = (date[1:] == date[:-1]) & (time[1:] < time[:-1])
+    backwards = np.flatnonzero(earlier_date | earlier_time)
     return int(backwards[0]) + 1 if backwards.size else None
 
 
