@@ -142,9 +142,10 @@ py::tuple Run(const std::string& keyword, const std::optional<std::string>& symb
               const py::dict& parameters, const BarColumns& in, bool profiles) {
   zeb::OwnedIndicator indicator = Create(keyword, symbol, parameters);
   const std::vector<zeb::OutputColumn> columns = RunColumns(indicator, profiles);
-  const py::ssize_t n = in.bar.shape(0);
-  for (const py::array* a : std::initializer_list<const py::array*>{
-           &in.date, &in.time, &in.open, &in.high, &in.low, &in.close, &in.volume1, &in.volume2}) {
+  const py::ssize_t n = in.bar.ndim() == 1 ? in.bar.shape(0) : -1;
+  for (const py::array* a :
+       std::initializer_list<const py::array*>{&in.bar, &in.date, &in.time, &in.open, &in.high,
+                                               &in.low, &in.close, &in.volume1, &in.volume2}) {
     if (a->ndim() != 1 || a->shape(0) != n) {
       throw std::invalid_argument("every bar column must be one-dimensional and of equal length");
     }

@@ -153,3 +153,10 @@ def test_profiles_on_request(exports, sample):
     for bar in bar_tuples(frame):
         last.update(*bar)
     assert same_bits(result.iloc[-1].to_numpy(), list(last.values().values()))
+
+
+def test_columns_of_unequal_length_are_refused(sample):
+    arrays = {name: sample[name].to_numpy() for name in ("date", "open", "high", "low", "close")}
+    arrays["open"] = arrays["open"][:-1]
+    with pytest.raises(ValueError, match="'open' has 5147 rows, 'close' has 5148"):
+        zi.run("RATIO", arrays)
