@@ -2,7 +2,7 @@
 #   make demo   builds the zebi tool and replays every indicator over the sample bars
 #   make test   installs what is missing, then builds and runs every test natively,
 #               under AddressSanitizer/UndefinedBehaviorSanitizer, on Win32 under Wine,
-#               and each fuzzer for a few seconds
+#               each fuzzer for a few seconds, and the Python package's tests
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: demo docs test deps native sanitize win32 fuzz bench format clean python
