@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: natively, under AddressSanitizer and
 # UndefinedBehaviorSanitizer, on Win32 and Win64 under Wine, the release
-# bundle (built from those builds, unpacked and checked), and a short run of
-# every fuzzer, after the style gate (formatting and clang-tidy). Every build
-# treats warnings as errors. With arguments, only those configurations (style,
-# native, sanitize, win32, win64, dist, fuzz).
+# bundle (built from those builds, unpacked and checked), a short run of every
+# fuzzer and the Python package's tests, after the style gate (formatting and
+# clang-tidy). Every build treats warnings as errors. With arguments, only those
+# configurations (style, native, sanitize, win32, win64, dist, fuzz, python).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-if [ $# -gt 0 ]; then configs=("$@"); else configs=(style native sanitize win32 win64 dist fuzz); fi
+if [ $# -gt 0 ]; then configs=("$@"); else configs=(style native sanitize win32 win64 dist fuzz python); fi
 
 run() {
   local name=$1; shift
@@ -50,6 +50,11 @@ for config in "${configs[@]}"; do
     dist)     echo "=== dist ===" && scripts/dist.sh ;;
     fuzz)     CC=clang CXX=clang++ run fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEB_FUZZ=ON \
                 -DZEB_BUILD_TESTS=OFF -DZEB_BUILD_TOOLS=OFF -DZEB_BUILD_BENCH=OFF ;;
+    python)   echo "=== python ==="
+              scripts/python-install.sh
+              # pytest ends with its summary line; a failure or a hang fails the run.
+              ZEB_SHARED_LIBRARY="$PWD/build/python/libZEBIndicators.so" timeout 1800 \
+                .venv/bin/python -m pytest -p no:cacheprovider python/tests ;;
     *) echo "test.sh: unknown configuration $config" >&2; exit 2 ;;
   esac
 done

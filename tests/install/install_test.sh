@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and builds a small C program
-# against it, with find_package and with pkg-config; both must run.
+# against it, with find_package and with pkg-config; both must run. A C++
+# program checks the caller-owned instances of the installed C++ header.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -10,7 +11,9 @@ trap 'rm -rf "$tmp"' EXIT
 prefix=$tmp/prefix
 
 cmake --install "$build" --prefix "$prefix" > /dev/null
-[ -f "$prefix/include/zeb_indicators.h" ] || { echo "FAIL: header not installed" >&2; exit 1; }
+for header in zeb_indicators.h zeb_indicators.hpp; do
+  [ -f "$prefix/include/$header" ] || { echo "FAIL: $header not installed" >&2; exit 1; }
+done
 
 # CMake: find_package(ZEBIndicators), shared and static.
 cmake -S "$src/tests/install/consumer" -B "$tmp/cmake-build" -DCMAKE_PREFIX_PATH="$prefix" \
@@ -18,6 +21,7 @@ cmake -S "$src/tests/install/consumer" -B "$tmp/cmake-build" -DCMAKE_PREFIX_PATH
 cmake --build "$tmp/cmake-build" > /dev/null
 "$tmp/cmake-build/consumer"
 "$tmp/cmake-build/consumer_static"
+"$tmp/cmake-build/owned_consumer"
 
 # pkg-config, from a moved copy of the tree: the .pc file finds its own prefix.
 mv "$prefix" "$tmp/moved"
