@@ -47,9 +47,12 @@ enum BarField : uint32_t {
 // All of these stay below the double limit of 1.8e308 by more than two
 // hundred orders of magnitude; the one conversion with a narrow range, to
 // single precision, keeps a margin of 1e8. Quotients whose denominator is a
-// difference of stored values (an overlap ratio over a near-zero bar range,
-// a position in a near-zero reference range) are not bounded by B; the
-// components that keep such a quotient in running state guard it themselves.
+// stored value or a difference of stored values (an overlap ratio over a
+// near-zero bar range, a position in a near-zero reference range, a random
+// walk index over a near-zero true range, a wall width scaled by 100 / close)
+// are not bounded by B. None of them stays in running state beyond its
+// window or period: they are recomputed, or (the overlap flow) an unusable
+// one is not taken.
 constexpr double kLargestBarValue = 1e30;
 
 // Makes every figure of `bar` usable: a price that is not finite or exceeds
