@@ -46,10 +46,11 @@ int32_t Indicator::SetBar(int32_t bar, int32_t date, int32_t time, double open, 
 void Indicator::KeepUsableValues(int32_t bar, double& open, double& high, double& low,
                                  double& close, double& volume1, double& volume2) {
   BarValues values{open, high, low, close, volume1, volume2};
+  const uint32_t replaced = UnusableBarFields(values);
+  if (replaced == 0) return;
   const BarValues previous{openSeries.Get(0),  highSeries.Get(0),    lowSeries.Get(0),
                            closeSeries.Get(0), volume1Series.Get(0), volume2Series.Get(0)};
-  const uint32_t replaced = ReplaceUnusableBarValues(values, previous);
-  if (replaced == 0) return;
+  ReplaceBarFields(values, replaced, previous);
   open = values.open;
   high = values.high;
   low = values.low;

@@ -9,24 +9,25 @@ bool Usable(double value) {
   return std::isfinite(value) && std::fabs(value) <= kLargestBarValue;
 }
 
-// Replaces an unusable figure by `replacement`; sets `field` in `replaced`.
-void Keep(double& value, double replacement, uint32_t field, uint32_t& replaced) {
-  if (Usable(value)) return;
-  value = replacement;
-  replaced |= field;
-}
-
 }  // namespace
 
-uint32_t ReplaceUnusableBarValues(BarValues& bar, const BarValues& previous) {
-  uint32_t replaced = 0;
-  Keep(bar.open, previous.open, kBarOpen, replaced);
-  Keep(bar.high, previous.high, kBarHigh, replaced);
-  Keep(bar.low, previous.low, kBarLow, replaced);
-  Keep(bar.close, previous.close, kBarClose, replaced);
-  Keep(bar.volume1, 0.0, kBarVolume1, replaced);
-  Keep(bar.volume2, 0.0, kBarVolume2, replaced);
-  return replaced;
+uint32_t UnusableBarFields(const BarValues& bar) {
+  const double figures[kBarFieldCount] = {bar.open,  bar.high,    bar.low,
+                                          bar.close, bar.volume1, bar.volume2};
+  uint32_t fields = 0;
+  for (int32_t i = 0; i < kBarFieldCount; ++i) {
+    if (!Usable(figures[i])) fields |= 1u << i;
+  }
+  return fields;
+}
+
+void ReplaceBarFields(BarValues& bar, uint32_t fields, const BarValues& previous) {
+  if (fields & kBarOpen) bar.open = previous.open;
+  if (fields & kBarHigh) bar.high = previous.high;
+  if (fields & kBarLow) bar.low = previous.low;
+  if (fields & kBarClose) bar.close = previous.close;
+  if (fields & kBarVolume1) bar.volume1 = 0.0;
+  if (fields & kBarVolume2) bar.volume2 = 0.0;
 }
 
 const char* BarFieldName(int32_t i) {

@@ -55,11 +55,13 @@ enum BarField : uint32_t {
 // one is not taken.
 constexpr double kLargestBarValue = 1e30;
 
-// Makes every figure of `bar` usable: a price that is not finite or exceeds
-// kLargestBarValue in magnitude becomes the series' previous value from
-// `previous`; such a volume figure becomes 0.0. Returns the BarField bits of
-// the figures replaced (0 when the bar was usable as it came).
-uint32_t ReplaceUnusableBarValues(BarValues& bar, const BarValues& previous);
+// BarField bits of the figures of `bar` that are unusable: not finite, or
+// beyond kLargestBarValue in magnitude. 0 when the whole bar is usable.
+uint32_t UnusableBarFields(const BarValues& bar);
+
+// Replaces the figures named by `fields`: a price by the series' previous
+// value from `previous`, a volume figure by 0.0.
+void ReplaceBarFields(BarValues& bar, uint32_t fields, const BarValues& previous);
 
 // Number of fields in BarValues, and the name of field i (bit 1 << i).
 constexpr int32_t kBarFieldCount = 6;
