@@ -69,6 +69,13 @@ class BoxDownload : public ::testing::Test {
   double seconds = 0.0;
 };
 
+void ExpectBox(const BoxLevels& box, const BoxLevels& expected) {
+  EXPECT_EQ(box.level0, expected.level0);
+  EXPECT_EQ(box.level1, expected.level1);
+  EXPECT_EQ(box.level2, expected.level2);
+  EXPECT_EQ(box.count, expected.count);
+}
+
 std::string RequestLine(const LoopbackServer& server) {
   if (server.Requests().empty()) return "";
   const std::string& head = server.Requests()[0];
@@ -133,12 +140,8 @@ TEST_F(BoxDownload, LineAcrossTheBlockBoundaryIsReadWhole) {
     LoopbackServer server(reply);
     for (BoxLevels& b : boxes) b = BoxLevels{};
     EXPECT_EQ(Download(server), 0);
-    EXPECT_EQ(boxes[0].level0, 101.5);
-    EXPECT_EQ(boxes[0].level1, 102.5);
-    EXPECT_EQ(boxes[0].level2, 103.5);
-    EXPECT_EQ(boxes[0].count, 7);
-    EXPECT_EQ(boxes[1].level0, 1.0);
-    EXPECT_EQ(boxes[1].count, 4);
+    ExpectBox(boxes[0], {101.5, 102.5, 103.5, 7});
+    ExpectBox(boxes[1], {1, 2, 3, 4});
   }
 }
 
