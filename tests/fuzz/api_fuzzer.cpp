@@ -13,6 +13,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -156,6 +157,7 @@ struct Harness {
   size_t setBarCalls = 0;
   size_t allowance = 0;  // heap bytes that creations were entitled to
   size_t baseline = 0;
+  int32_t ordinaryBudget = 1200;  // ordinary bars left for this input
 
   int32_t PickHandle(FuzzedDataProvider& in) {
     if (handles.empty() || in.ConsumeIntegralInRange<int>(0, 9) == 0) {
@@ -270,10 +272,12 @@ struct Harness {
   }
 
   // A run of ordinary bars into one instance, as after a host's bad tick:
-  // long enough for the outputs to outlast every window.
+  // long enough for the outputs to outlast every window. The runs of one
+  // input share a budget, so that an input stays quick to execute.
   void FeedOrdinaryBars(FuzzedDataProvider& in) {
     const int32_t handle = PickHandle(in);
-    const int32_t count = in.ConsumeIntegralInRange<int32_t>(1, 1500);
+    const int32_t count = std::min(in.ConsumeIntegralInRange<int32_t>(1, 1000), ordinaryBudget);
+    ordinaryBudget -= count;
     const int32_t barsPerDate = in.ConsumeIntegralInRange<int32_t>(1, 100);
     uint32_t state = in.ConsumeIntegral<uint32_t>();
     zeb::Indicator* instance = zeb::registry::Find(handle);
