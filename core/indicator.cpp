@@ -11,7 +11,9 @@ namespace zeb {
 int32_t Indicator::SetBar(int32_t bar, int32_t date, int32_t time, double open, double high,
                           double low, double close, double volume1, double volume2,
                           bool calculate) {
-  if (bar >= barNumber) KeepUsableValues(bar, open, high, low, close, volume1, volume2);
+  if (bar >= barNumber && UnusableBarFields({open, high, low, close, volume1, volume2}) != 0) {
+    ReplaceUnusableValues(bar, open, high, low, close, volume1, volume2);
+  }
   bool isNewBar = false;
   const double volume = volume1 + volume2;
   if (bar == barNumber) {
@@ -43,11 +45,10 @@ int32_t Indicator::SetBar(int32_t bar, int32_t date, int32_t time, double open, 
   return calculate ? Calculate(isNewBar) : 0;
 }
 
-void Indicator::KeepUsableValues(int32_t bar, double& open, double& high, double& low,
-                                 double& close, double& volume1, double& volume2) {
+void Indicator::ReplaceUnusableValues(int32_t bar, double& open, double& high, double& low,
+                                      double& close, double& volume1, double& volume2) {
   BarValues values{open, high, low, close, volume1, volume2};
   const uint32_t replaced = UnusableBarFields(values);
-  if (replaced == 0) return;
   const BarValues previous{openSeries.Get(0),  highSeries.Get(0),    lowSeries.Get(0),
                            closeSeries.Get(0), volume1Series.Get(0), volume2Series.Get(0)};
   ReplaceBarFields(values, replaced, previous);

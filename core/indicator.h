@@ -73,10 +73,10 @@ class Indicator {
   void SetDoubleParameter(double& parameter, int32_t index, double value);
 
  private:
-  // Replaces unusable figures of a bar about to be stored (core/usable_bar.h)
-  // and notes the replacement.
-  void KeepUsableValues(int32_t bar, double& open, double& high, double& low, double& close,
-                        double& volume1, double& volume2);
+  // Replaces the unusable figures of a bar about to be stored
+  // (core/usable_bar.h) and notes the replacement for the status text.
+  void ReplaceUnusableValues(int32_t bar, double& open, double& high, double& low, double& close,
+                             double& volume1, double& volume2);
 };
 
 }  // namespace zeb

@@ -1,26 +1,6 @@
 #include "core/usable_bar.h"
 
-#include <cmath>
-
 namespace zeb {
-namespace {
-
-bool Usable(double value) {
-  return std::isfinite(value) && std::fabs(value) <= kLargestBarValue;
-}
-
-}  // namespace
-
-uint32_t UnusableBarFields(const BarValues& bar) {
-  const double figures[kBarFieldCount] = {bar.open,  bar.high,    bar.low,
-                                          bar.close, bar.volume1, bar.volume2};
-  uint32_t fields = 0;
-  for (int32_t i = 0; i < kBarFieldCount; ++i) {
-    if (!Usable(figures[i])) fields |= 1u << i;
-  }
-  return fields;
-}
-
 void ReplaceBarFields(BarValues& bar, uint32_t fields, const BarValues& previous) {
   if (fields & kBarOpen) bar.open = previous.open;
   if (fields & kBarHigh) bar.high = previous.high;

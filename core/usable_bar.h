@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace zeb {
@@ -55,9 +56,20 @@ enum BarField : uint32_t {
 // one is not taken.
 constexpr double kLargestBarValue = 1e30;
 
-// BarField bits of the figures of `bar` that are unusable: not finite, or
-// beyond kLargestBarValue in magnitude. 0 when the whole bar is usable.
-uint32_t UnusableBarFields(const BarValues& bar);
+// A figure is usable when it is finite and at most kLargestBarValue in
+// magnitude (NaN fails the comparison).
+inline bool UsableBarFigure(double value) {
+  return std::fabs(value) <= kLargestBarValue;
+}
+
+// BarField bits of the figures of `bar` that are unusable; 0 when the whole
+// bar is usable. Inline: it runs for every bar stored.
+inline uint32_t UnusableBarFields(const BarValues& bar) {
+  return (UsableBarFigure(bar.open) ? 0u : kBarOpen) | (UsableBarFigure(bar.high) ? 0u : kBarHigh) |
+         (UsableBarFigure(bar.low) ? 0u : kBarLow) | (UsableBarFigure(bar.close) ? 0u : kBarClose) |
+         (UsableBarFigure(bar.volume1) ? 0u : kBarVolume1) |
+         (UsableBarFigure(bar.volume2) ? 0u : kBarVolume2);
+}
 
 // Replaces the figures named by `fields`: a price by the series' previous
 // value from `previous`, a volume figure by 0.0.
