@@ -114,10 +114,10 @@ void TSICombo::SetParameter(int32_t index, double value) {
       squeezeLength = ClampedParameter(value, 1, kMaxWindow);
       break;
     case 5:
-      bandMultiplier = value;
+      SetDoubleParameter(bandMultiplier, index, value);
       break;
     case 6:
-      channelMultiplier = value;
+      SetDoubleParameter(channelMultiplier, index, value);
       break;
     case 7:
       rwiLength = ClampedParameter(value, 1, kMaxWindow);

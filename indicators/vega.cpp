@@ -151,10 +151,10 @@ void Vega::SetParameter(int32_t index, double value) {
       shortEnabled = ClampedFlag(value);
       break;
     case 8:
-      stopFactor = ClampDouble(value, -3.0, 3.0);
+      SetDoubleParameter(stopFactor, index, ClampDouble(value, -3.0, 3.0));
       break;
     case 9:
-      targetPercent = ClampDouble(value, -3.0, 3.0);
+      SetDoubleParameter(targetPercent, index, ClampDouble(value, -3.0, 3.0));
       break;
     case 10:
       storedIntegers[2] = ClampedParameter(value, 1, 100);

@@ -90,7 +90,7 @@ void WallInd::SetParameter(int32_t index, double value) {
       signalThreshold = ClampedParameter(value, 1, 3);
       break;
     case 3:
-      maxWidth = value;
+      SetDoubleParameter(maxWidth, index, value);
       break;
     default:
       break;
