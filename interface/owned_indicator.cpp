@@ -20,6 +20,7 @@ std::string JoinNames(const std::vector<std::string>& names) {
 
 std::vector<std::string> ParameterNamesOf(const IndicatorInfo& info) {
   std::vector<std::string> names;
+  names.reserve(static_cast<size_t>(info.parameterCount));
   for (int32_t i = 0; i < info.parameterCount; ++i) names.push_back(info.parameters[i].name);
   return names;
 }
@@ -91,6 +92,7 @@ std::vector<OutputColumn> OwnedIndicator::Outputs() const {
 
 std::vector<std::string> OwnedIndicator::Keywords() {
   std::vector<std::string> keywords;
+  keywords.reserve(static_cast<size_t>(KeywordCount()));
   for (int32_t i = 0; i < KeywordCount(); ++i) keywords.push_back(KeywordTable()[i].info->keyword);
   return keywords;
 }

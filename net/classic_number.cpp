@@ -48,6 +48,45 @@ int64_t MagnitudeOf(const char* mantissa, const char* mantissaEnd, const char* e
   return magnitude + (negative ? -e : e);
 }
 
+// The longest prefix the extractor would take: digits with at most one
+// decimal point, then an exponent once a digit has been seen.
+struct NumberPrefix {
+  const char* mantissa;
+  const char* mantissaEnd;
+  const char* exponent;  // digits after the 'e', with their sign
+  const char* end;
+  // The extractor hands the whole prefix to its conversion and stores 0 unless
+  // all of it is consumed: "+", "." and "1e" are not numbers.
+  bool readable;
+};
+
+NumberPrefix ScanNumberPrefix(const char* p, const char* end) {
+  NumberPrefix prefix{p, p, p, p, false};
+  bool digit = false;
+  bool point = false;
+  while (p != end && (IsDigit(*p) || (*p == '.' && !point))) {
+    if (*p == '.') point = true;
+    digit = digit || IsDigit(*p);
+    ++p;
+  }
+  prefix.mantissaEnd = p;
+  prefix.exponent = p;
+  bool exponentDigit = true;
+  if (digit && p != end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    prefix.exponent = p;
+    if (p != end && (*p == '+' || *p == '-')) ++p;
+    exponentDigit = false;
+    while (p != end && IsDigit(*p)) {
+      exponentDigit = true;
+      ++p;
+    }
+  }
+  prefix.end = p;
+  prefix.readable = digit && exponentDigit;
+  return prefix;
+}
+
 }  // namespace
 
 double ReadClassicDouble(const char* begin, const char* end, bool* overflowed) {
@@ -57,40 +96,17 @@ double ReadClassicDouble(const char* begin, const char* end, bool* overflowed) {
   bool negative = false;
   if (p != end && (*p == '+' || *p == '-')) negative = *p++ == '-';
 
-  // The longest prefix the extractor would take: digits with at most one
-  // decimal point, then an exponent once a digit has been seen.
-  const char* mantissa = p;
-  bool digit = false;
-  bool point = false;
-  while (p != end && (IsDigit(*p) || (*p == '.' && !point))) {
-    if (*p == '.') point = true;
-    digit = digit || IsDigit(*p);
-    ++p;
-  }
-  const char* mantissaEnd = p;
-  const char* exponent = p;  // digits after the 'e', with their sign
-  bool exponentDigit = true;
-  if (digit && p != end && (*p == 'e' || *p == 'E')) {
-    ++p;
-    exponent = p;
-    if (p != end && (*p == '+' || *p == '-')) ++p;
-    exponentDigit = false;
-    while (p != end && IsDigit(*p)) {
-      exponentDigit = true;
-      ++p;
-    }
-  }
-  // The extractor hands the whole prefix to its conversion and stores 0 unless
-  // all of it is consumed: "+", "." and "1e" read as 0.
-  if (!digit || !exponentDigit) return 0.0;
+  const NumberPrefix prefix = ScanNumberPrefix(p, end);
+  if (!prefix.readable) return 0.0;
 
   double value = 0.0;
-  const std::from_chars_result r = std::from_chars(mantissa, p, value);
+  const std::from_chars_result r = std::from_chars(prefix.mantissa, prefix.end, value);
   if (r.ec == std::errc::result_out_of_range) {
-    const bool tooLarge = MagnitudeOf(mantissa, mantissaEnd, exponent, p) > 0;
+    const bool tooLarge =
+        MagnitudeOf(prefix.mantissa, prefix.mantissaEnd, prefix.exponent, prefix.end) > 0;
     if (tooLarge && overflowed) *overflowed = true;
     value = tooLarge ? std::numeric_limits<double>::max() : 0.0;
-  } else if (r.ec != std::errc() || r.ptr != p) {
+  } else if (r.ec != std::errc() || r.ptr != prefix.end) {
     return 0.0;
   }
   return negative ? -value : value;

@@ -65,6 +65,10 @@ class HttpBodyReader {
   int NextByte();
   size_t CopyRaw(char* out, size_t wanted);
   size_t ReadChunked(char* out, size_t capacity);
+  // Copies chunk data, at most what is left of the current chunk.
+  size_t ReadChunkData(char* out, size_t capacity);
+  // Advances the chunk framing (size line, extensions, line ends) by one byte.
+  void TakeChunkFramingByte(char c);
 
   int fd_ = -1;
   bool finished_ = false;

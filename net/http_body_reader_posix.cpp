@@ -25,7 +25,7 @@ constexpr int kSendFlags = MSG_NOSIGNAL;
 constexpr int kSendFlags = 0;  // SO_NOSIGPIPE is set on the socket instead
 #endif
 
-constexpr size_t kMaxHeaderBytes = 64 * 1024;
+constexpr size_t kMaxHeaderBytes = size_t{64} * 1024;
 constexpr size_t kHeaderLineKept = 256;
 constexpr int32_t kMaxChunkDigits = 15;  // keeps a chunk size within 60 bits
 
@@ -266,35 +266,45 @@ size_t HttpBodyReader::ReadChunked(char* out, size_t capacity) {
   size_t n = 0;
   while (n < capacity && !finished_) {
     if (chunkState_ == ChunkState::kData) {
-      const size_t wanted = static_cast<size_t>(std::min<uint64_t>(remaining_, capacity - n));
-      const size_t got = CopyRaw(out + n, wanted);
-      n += got;
-      remaining_ -= got;
-      if (got < wanted) finished_ = true;
-      if (remaining_ == 0) chunkState_ = ChunkState::kDataEnd;
+      n += ReadChunkData(out + n, capacity - n);
       continue;
     }
     const int c = PastDeadline() ? -1 : NextByte();
     if (c < 0) {
       finished_ = true;
-    } else if (chunkState_ == ChunkState::kDataEnd) {
-      if (c == '\n') chunkState_ = ChunkState::kSize;  // the CR before it is skipped
-    } else if (chunkState_ == ChunkState::kSize && HexDigit(c) >= 0) {
-      if (++chunkDigits_ > kMaxChunkDigits) finished_ = true;
-      remaining_ = remaining_ * 16 + static_cast<uint64_t>(HexDigit(c));
-    } else if (c == '\n') {
-      // End of the size line: a size of 0 (or none at all) ends the body.
-      finished_ = chunkDigits_ == 0 || remaining_ == 0;
-      complete_ = finished_;
-      chunkState_ = ChunkState::kData;
-      chunkDigits_ = 0;
     } else {
-      // Extensions after the size, and the CR before the line feed.
-      if (chunkDigits_ == 0) finished_ = true;
-      chunkState_ = ChunkState::kExtension;
+      TakeChunkFramingByte(static_cast<char>(c));
     }
   }
   return n;
+}
+
+size_t HttpBodyReader::ReadChunkData(char* out, size_t capacity) {
+  const size_t wanted = static_cast<size_t>(std::min<uint64_t>(remaining_, capacity));
+  const size_t got = CopyRaw(out, wanted);
+  remaining_ -= got;
+  if (got < wanted) finished_ = true;
+  if (remaining_ == 0) chunkState_ = ChunkState::kDataEnd;
+  return got;
+}
+
+void HttpBodyReader::TakeChunkFramingByte(char c) {
+  if (chunkState_ == ChunkState::kDataEnd) {
+    if (c == '\n') chunkState_ = ChunkState::kSize;  // the CR before it is skipped
+  } else if (chunkState_ == ChunkState::kSize && HexDigit(c) >= 0) {
+    if (++chunkDigits_ > kMaxChunkDigits) finished_ = true;
+    remaining_ = remaining_ * 16 + static_cast<uint64_t>(HexDigit(c));
+  } else if (c == '\n') {
+    // End of the size line: a size of 0 (or none at all) ends the body.
+    finished_ = chunkDigits_ == 0 || remaining_ == 0;
+    complete_ = finished_;
+    chunkState_ = ChunkState::kData;
+    chunkDigits_ = 0;
+  } else {
+    // Extensions after the size, and the CR before the line feed.
+    if (chunkDigits_ == 0) finished_ = true;
+    chunkState_ = ChunkState::kExtension;
+  }
 }
 
 size_t HttpBodyReader::Read(char* block, size_t capacity) {
