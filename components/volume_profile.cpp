@@ -1,7 +1,9 @@
 #include "components/volume_profile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "components/single_precision.h"
@@ -46,6 +48,78 @@ void Append(int32_t* list, int32_t& count, int32_t bin) {
   if (count < ProfileNodes::kCapacity) list[count++] = bin;
 }
 
+// The low, high and volume of a window of bars, newest first.
+struct WindowBars {
+  double low[kFarthestBack + 1];
+  double high[kFarthestBack + 1];
+  double volume[kFarthestBack + 1];
+
+  void Read(const Indicator& owner, int32_t firstBack, int32_t count) {
+    CopyBack(owner.lowSeries, firstBack, count, low);
+    CopyBack(owner.highSeries, firstBack, count, high);
+    CopyBack(owner.volumeSeries, firstBack, count, volume);
+  }
+
+  static void CopyBack(const RingSeries& series, int32_t firstBack, int32_t count, double* out) {
+    series.ForEachBack(firstBack, count, [&out](double v) { *out++ = v; });
+  }
+};
+
+// Adds `share` to `count` consecutive bins: one addition per bin, so the bins
+// are independent and the loop is written for the compiler to vectorise.
+void AddToBins(double* bins, int64_t count, double share) {
+  for (int64_t i = 0; i < count; ++i) bins[i] += share;
+}
+
+// Equal bits in, equal bits out: the last content and its result are kept, so
+// a run of equal contents costs one division.
+class Memo {
+ public:
+  template <typename Compute>
+  double Of(double x, Compute compute) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);
+    if (!valid_ || bits != bits_) {
+      bits_ = bits;
+      result_ = compute(x);
+      valid_ = true;
+    }
+    return result_;
+  }
+
+ private:
+  uint64_t bits_ = 0;
+  double result_ = 0.0;
+  bool valid_ = false;
+};
+
+// A bin's share of the total volume, rounded to single precision.
+class Quotient {
+ public:
+  explicit Quotient(double total) : total_(total) {}
+  double Of(double x) {
+    return memo_.Of(x, [this](double v) { return RoundToSingle(v / total_); });
+  }
+
+ private:
+  double total_;
+  Memo memo_;
+};
+
+// A normalised bin rescaled so that the largest becomes `scale`.
+class ScaledQuotient {
+ public:
+  ScaledQuotient(double scale, double largest) : scale_(scale), largest_(largest) {}
+  double Of(double x) {
+    return memo_.Of(x, [this](double v) { return v * scale_ / largest_; });
+  }
+
+ private:
+  double scale_;
+  double largest_;
+  Memo memo_;
+};
+
 }  // namespace
 
 void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
@@ -59,27 +133,32 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
   // nothing outside the series is ever read.
   if (start > kFarthestBack) start = kFarthestBack;
 
+  // The window's bars, newest first, read once from each series.
+  const int32_t barCount = lastBack < start ? 0 : lastBack - start + 1;
+  WindowBars bars;
+  bars.Read(owner, start, barCount);
+
   double low = owner.lowSeries.Get(start);
   double high = owner.highSeries.Get(start);
-  for (int32_t k = start + 1; k <= lastBack; ++k) {
-    const double barLow = owner.lowSeries.Get(k);
-    const double barHigh = owner.highSeries.Get(k);
-    if (barLow < low) low = barLow;
-    if (barHigh > high) high = barHigh;
+  for (int32_t k = 1; k < barCount; ++k) {
+    if (bars.low[k] < low) low = bars.low[k];
+  }
+  for (int32_t k = 1; k < barCount; ++k) {
+    if (bars.high[k] > high) high = bars.high[k];
   }
 
   double binSize = (high - low) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
   if (binSize == 0.0) binSize = 1.0;
 
   double total = 0.0;
-  for (int32_t k = start; k <= lastBack; ++k) {
-    const double volume = owner.volumeSeries.Get(k);
+  for (int32_t k = 0; k < barCount; ++k) {
+    const double volume = bars.volume[k];
     int64_t lo = 0;
     int64_t hi = 0;
     // A bar whose bin position is not a number (NaN prices, or binCount 1
     // over a flat window where binSize is 0 / 0) fills no bin.
-    if (FloorToInt((owner.lowSeries.Get(k) - low) / binSize, lo) &&
-        FloorToInt((owner.highSeries.Get(k) - low) / binSize, hi)) {
+    if (FloorToInt((bars.low[k] - low) / binSize, lo) &&
+        FloorToInt((bars.high[k] - low) / binSize, hi)) {
       ++lo;
       ++hi;
       const int64_t first = lo < 0 ? 0 : lo;
@@ -87,20 +166,24 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
       if (first <= last) {
         // The divisor counts every bin the bar spans, clipped ones included.
         const double share = RoundToSingle(volume / static_cast<double>(hi - lo + 1));
-        for (int64_t i = first; i <= last; ++i) profile[i] += share;
+        AddToBins(profile + first, last - first + 1, share);
       }
     }
     total = total + volume;
   }
   if (total == 0.0) total = 1.0;
 
+  // Bins with equal contents (whole runs of them where bars overlap) give equal
+  // quotients, so each distinct content is divided once.
+  Quotient normalised(total);
   double largest = 0.0;
   for (int32_t i = 0; i < binCount; ++i) {
-    profile[i] = RoundToSingle(profile[i] / total);
+    profile[i] = normalised.Of(profile[i]);
     if (i == 0 || profile[i] > largest) largest = profile[i];
   }
   if (largest == 0.0) largest = 1.0;
-  for (int32_t i = 0; i < binCount; ++i) profile[i] = profile[i] * scale / largest;
+  ScaledQuotient scaled(scale, largest);
+  for (int32_t i = 0; i < binCount; ++i) profile[i] = scaled.Of(profile[i]);
 
   lowest = low;
   highest = high;
@@ -118,28 +201,37 @@ void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes
   int32_t percent[kMaxSegmentBins];
   int32_t direction[kMaxSegmentBins];
   int32_t mark[kMaxSegmentBins];
-  double percentSum = 0.0;
+  // The percentages are whole numbers, so their sum as doubles is exact in any
+  // order (200 of them stay far below 2^53): it is formed as an integer.
+  int64_t percentSum = 0;
+  // x / 1.0 is x: a profile already scaled to 1.0 needs no division.
+  const bool unit = largest == 1.0;
   for (int32_t i = 0; i < binCount; ++i) {
-    percent[i] = Percent(profile[i] / largest * 100);
+    const double ratio = unit ? profile[i] : profile[i] / largest;
+    percent[i] = Percent(ratio * 100);
     percentSum += percent[i];
-  }
-  const double mean = percentSum / binCount;
-  for (int32_t i = 0; i < binCount; ++i) {
-    direction[i] = 0;
-    if (i > 0 && percent[i] > percent[i - 1]) direction[i] = 1;
-    if (i > 0 && percent[i] < percent[i - 1]) direction[i] = -1;
+    direction[i] =
+        i == 0 || percent[i] == percent[i - 1] ? 0 : (percent[i] > percent[i - 1] ? 1 : -1);
     mark[i] = 0;
   }
+  const double mean = static_cast<double>(percentSum) / binCount;
 
-  for (int32_t node = 1;; ++node) {
-    // Fullest unclaimed bin of at least 60 percent; the last bin never peaks.
-    int32_t peak = -1;
-    for (int32_t i = 0; i < binCount - 1; ++i) {
-      if (mark[i] == 0 && percent[i] >= kPeakPercent && (peak < 0 || percent[i] > percent[peak])) {
-        peak = i;
-      }
-    }
-    if (peak < 0) break;
+  // Peak candidates, fullest first and the lowest bin first among equals: the
+  // order in which nodes take their peaks. Marks are only ever added, so each
+  // node's peak is the first candidate not yet marked.
+  int32_t candidates[kMaxSegmentBins];
+  int32_t candidateCount = 0;
+  for (int32_t i = 0; i < binCount - 1; ++i) {
+    if (percent[i] >= kPeakPercent) candidates[candidateCount++] = i;
+  }
+  std::sort(candidates, candidates + candidateCount, [&percent](int32_t a, int32_t b) {
+    return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
+  });
+
+  int32_t node = 1;
+  for (int32_t c = 0; c < candidateCount; ++c) {
+    const int32_t peak = candidates[c];
+    if (mark[peak] != 0) continue;
     // Left: down to an earlier node or a falling bin below the mean, which
     // joins this node.
     int32_t left = peak - 1;
@@ -154,6 +246,7 @@ void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes
     }
     for (int32_t i = left; i < right; ++i) mark[i] = node;
     mark[peak] = kPeakMark;
+    ++node;
   }
 
   nodes.peakCount = 0;
