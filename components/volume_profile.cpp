@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "components/single_precision.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr int32_t kFarthestBack = Indicator::kBarCapacity - 2;
 constexpr int32_t kMaxSegmentBins = 200;
 constexpr int32_t kPeakPercent = 60;
+constexpr int32_t kFullPercent = 100;
 // Peak bins carry a mark no node number can take (node numbers count from 1).
 constexpr int32_t kPeakMark = -1;
 
@@ -24,15 +26,17 @@ constexpr int32_t kPeakMark = -1;
 // result; false for NaN, which has none. Identical to the plain truncation
 // wherever that is defined.
 bool FloorToInt(double value, int64_t& result) {
+  if (value > -2147483649.0 && value < 2147483648.0) {
+    // Within this range truncation is defined; one step down where it
+    // rounded up gives the floor.
+    auto t = static_cast<int64_t>(value);
+    if (static_cast<double>(t) > value) --t;
+    result = t < -2147483648LL ? -2147483648LL : t;
+    return true;
+  }
   const double f = std::floor(value);
   if (std::isnan(f)) return false;
-  if (f >= 2147483647.0) {
-    result = 2147483647;
-  } else if (f <= -2147483648.0) {
-    result = -2147483648LL;
-  } else {
-    result = static_cast<int32_t>(f);
-  }
+  result = f > 0.0 ? 2147483647 : -2147483648LL;
   return true;
 }
 
@@ -46,6 +50,42 @@ int32_t Percent(double value) {
 
 void Append(int32_t* list, int32_t& count, int32_t bin) {
   if (count < ProfileNodes::kCapacity) list[count++] = bin;
+}
+
+// The bins that may become node peaks (at least 60 percent; never the last
+// bin) in the order in which nodes take them: fullest first, the lowest bin
+// first among equals. Marks are only ever added, so each node's peak is the
+// first candidate not yet marked. Percentages up to 100 are bucketed; a
+// profile with larger ones (only negative volumes give those) is sorted.
+int32_t OrderPeakCandidates(const int32_t* percent, int32_t binCount, int32_t* order) {
+  constexpr int32_t kBuckets = kFullPercent - kPeakPercent + 1;
+  int32_t bucketStart[kBuckets + 1] = {};
+  int32_t count = 0;
+  bool beyondFull = false;
+  for (int32_t i = 0; i < binCount - 1; ++i) {
+    if (percent[i] < kPeakPercent) continue;
+    ++count;
+    if (percent[i] > kFullPercent) {
+      beyondFull = true;
+    } else {
+      ++bucketStart[kFullPercent - percent[i] + 1];
+    }
+  }
+  if (beyondFull) {
+    int32_t n = 0;
+    for (int32_t i = 0; i < binCount - 1; ++i) {
+      if (percent[i] >= kPeakPercent) order[n++] = i;
+    }
+    std::sort(order, order + n, [percent](int32_t a, int32_t b) {
+      return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
+    });
+    return n;
+  }
+  for (int32_t b = 1; b <= kBuckets; ++b) bucketStart[b] += bucketStart[b - 1];
+  for (int32_t i = 0; i < binCount - 1; ++i) {
+    if (percent[i] >= kPeakPercent) order[bucketStart[kFullPercent - percent[i]]++] = i;
+  }
+  return count;
 }
 
 // The low, high and volume of a window of bars, newest first.
@@ -70,6 +110,99 @@ struct WindowBars {
 void AddToBins(double* bins, int64_t count, double share) {
   for (int64_t i = 0; i < count; ++i) bins[i] += share;
 }
+
+// Exponent e of a finite non-zero double in normal range: 2^e <= |x| < 2^(e+1).
+// Every single-precision value is a normal double.
+int32_t BinaryExponent(double x) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &x, sizeof bits);
+  return static_cast<int32_t>((bits >> 52) & 0x7ff) - 1023;
+}
+
+// 2^e for e within the normal double range.
+double PowerOfTwo(int32_t e) {
+  const uint64_t bits = static_cast<uint64_t>(e + 1023) << 52;
+  double x = 0.0;
+  std::memcpy(&x, &bits, sizeof x);
+  return x;
+}
+
+// The shares of a window's bars, each added to a run of bins, in bar order.
+//
+// Every share is a single-precision value, so it is a whole multiple of
+// 2^(exponent - 23). When the smallest such unit u among the shares and the
+// sum of all their magnitudes S satisfy S < 2^52 u, every partial sum of any
+// bin is a multiple of u below 2^53 u: exact in double precision, whatever the
+// order. The bins are then formed exactly as integers in units of u, by
+// adding each share at its first bin and taking it off after its last, which
+// costs one step per bar and per bin instead of one per bar and covered bin,
+// and gives the same bits as adding bar after bar. Shares that are not finite,
+// or that span too many magnitudes, are added bar after bar.
+class BinShares {
+ public:
+  void Add(int64_t first, int64_t last, double share) {
+    first_[count_] = static_cast<int32_t>(first);
+    last_[count_] = static_cast<int32_t>(last);
+    share_[count_] = share;
+    ++count_;
+  }
+
+  void AddTo(double* profile, int32_t binCount) const {
+    int32_t unitExponent = 0;
+    if (binCount <= kMaxExactBins && ExactInUnits(unitExponent)) {
+      AddExactly(profile, binCount, unitExponent);
+    } else {
+      for (int32_t k = 0; k < count_; ++k) {
+        AddToBins(profile + first_[k], last_[k] - first_[k] + 1, share_[k]);
+      }
+    }
+  }
+
+ private:
+  static constexpr int32_t kMaxBars = kFarthestBack + 1;
+  static constexpr int32_t kMaxExactBins = kMaxSegmentBins;
+
+  bool ExactInUnits(int32_t& unitExponent) const {
+    double magnitude = 0.0;
+    int32_t smallest = std::numeric_limits<int32_t>::max();
+    for (int32_t k = 0; k < count_; ++k) {
+      const double share = share_[k];
+      if (!std::isfinite(share)) return false;
+      if (share == 0.0) continue;
+      magnitude += std::fabs(share);
+      const int32_t unit = BinaryExponent(share) - 23;
+      if (unit < smallest) smallest = unit;
+    }
+    if (smallest == std::numeric_limits<int32_t>::max()) smallest = 0;
+    unitExponent = smallest;
+    // One bit of margin covers the rounding of `magnitude` itself.
+    return magnitude < PowerOfTwo(52 + smallest);
+  }
+
+  void AddExactly(double* profile, int32_t binCount, int32_t unitExponent) const {
+    int64_t steps[kMaxExactBins + 1] = {};
+    // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
+    const double toUnits = PowerOfTwo(-unitExponent);
+    const double unit = PowerOfTwo(unitExponent);
+    for (int32_t k = 0; k < count_; ++k) {
+      if (share_[k] == 0.0) continue;
+      const auto units = static_cast<int64_t>(share_[k] * toUnits);
+      steps[first_[k]] += units;
+      steps[last_[k] + 1] -= units;
+    }
+    int64_t units = 0;
+    for (int32_t i = 0; i < binCount; ++i) {
+      units += steps[i];
+      // Bins start at zero, so a bin no share reached stays +0.0.
+      profile[i] = static_cast<double>(units) * unit;
+    }
+  }
+
+  int32_t first_[kMaxBars];
+  int32_t last_[kMaxBars];
+  double share_[kMaxBars];
+  int32_t count_ = 0;
+};
 
 // Equal bits in, equal bits out: the last content and its result are kept, so
 // a run of equal contents costs one division.
@@ -151,6 +284,7 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
   if (binSize == 0.0) binSize = 1.0;
 
   double total = 0.0;
+  BinShares shares;
   for (int32_t k = 0; k < barCount; ++k) {
     const double volume = bars.volume[k];
     int64_t lo = 0;
@@ -165,12 +299,12 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
       const int64_t last = hi < binCount ? hi : static_cast<int64_t>(binCount) - 1;
       if (first <= last) {
         // The divisor counts every bin the bar spans, clipped ones included.
-        const double share = RoundToSingle(volume / static_cast<double>(hi - lo + 1));
-        AddToBins(profile + first, last - first + 1, share);
+        shares.Add(first, last, RoundToSingle(volume / static_cast<double>(hi - lo + 1)));
       }
     }
     total = total + volume;
   }
+  shares.AddTo(profile, binCount);
   if (total == 0.0) total = 1.0;
 
   // Bins with equal contents (whole runs of them where bars overlap) give equal
@@ -216,17 +350,8 @@ void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes
   }
   const double mean = static_cast<double>(percentSum) / binCount;
 
-  // Peak candidates, fullest first and the lowest bin first among equals: the
-  // order in which nodes take their peaks. Marks are only ever added, so each
-  // node's peak is the first candidate not yet marked.
   int32_t candidates[kMaxSegmentBins];
-  int32_t candidateCount = 0;
-  for (int32_t i = 0; i < binCount - 1; ++i) {
-    if (percent[i] >= kPeakPercent) candidates[candidateCount++] = i;
-  }
-  std::sort(candidates, candidates + candidateCount, [&percent](int32_t a, int32_t b) {
-    return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
-  });
+  const int32_t candidateCount = OrderPeakCandidates(percent, binCount, candidates);
 
   int32_t node = 1;
   for (int32_t c = 0; c < candidateCount; ++c) {
