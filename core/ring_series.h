@@ -57,6 +57,25 @@ class BasicRingSeries {
     if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }
 
+  // Push(values[i]) on *series[i] for every i. Series of one capacity that
+  // have always been pushed together share their position: it is advanced
+  // once for all of them. A series that does not share it is pushed alone.
+  template <size_t N>
+  static void PushEach(BasicRingSeries* const (&series)[N], const T (&values)[N]) {
+    const int32_t shared = series[0]->position_;
+    const int32_t capacity = series[0]->capacity_;
+    const int32_t next = shared + 1 >= capacity ? 0 : shared + 1;
+    for (size_t i = 0; i < N; ++i) {
+      BasicRingSeries& s = *series[i];
+      if (s.position_ != shared || s.capacity_ != capacity) {
+        s.Push(values[i]);
+        continue;
+      }
+      s.position_ = next;
+      if (s.storage_) s.storage_[static_cast<size_t>(next)] = values[i];
+    }
+  }
+
   // Pushes `value` `count` times. Once every slot holds the value further
   // pushes change nothing that can be read, so the work stops at one fill.
   void PushRepeated(T value, int64_t count) {
