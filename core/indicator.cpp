@@ -23,10 +23,9 @@ int32_t Indicator::SetBar(int32_t bar, int32_t date, int32_t time, double open, 
     if (steps == 1) {
       // The usual case: every series advances by one slot, and the series of
       // each kind share their position, so it is advanced once per kind.
-      IntRingSeries::PushEach({&dateSeries, &timeSeries}, {date, time});
-      RingSeries::PushEach({&openSeries, &highSeries, &lowSeries, &closeSeries, &volume1Series,
-                            &volume2Series, &volumeSeries},
-                           {open, high, low, close, volume1, volume2, volume});
+      IntRingSeries::PushEach(dateSeries, date, timeSeries, time);
+      RingSeries::PushEach(openSeries, open, highSeries, high, lowSeries, low, closeSeries, close,
+                           volume1Series, volume1, volume2Series, volume2, volumeSeries, volume);
     } else {
       dateSeries.PushRepeated(date, steps);
       timeSeries.PushRepeated(time, steps);

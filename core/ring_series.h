@@ -57,23 +57,15 @@ class BasicRingSeries {
     if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }
 
-  // Push(values[i]) on *series[i] for every i. Series of one capacity that
-  // have always been pushed together share their position: it is advanced
-  // once for all of them. A series that does not share it is pushed alone.
-  template <size_t N>
-  static void PushEach(BasicRingSeries* const (&series)[N], const T (&values)[N]) {
-    const int32_t shared = series[0]->position_;
-    const int32_t capacity = series[0]->capacity_;
-    const int32_t next = shared + 1 >= capacity ? 0 : shared + 1;
-    for (size_t i = 0; i < N; ++i) {
-      BasicRingSeries& s = *series[i];
-      if (s.position_ != shared || s.capacity_ != capacity) {
-        s.Push(values[i]);
-        continue;
-      }
-      s.position_ = next;
-      if (s.storage_) s.storage_[static_cast<size_t>(next)] = values[i];
-    }
+  // Push on each series with its value: PushEach(a, x, b, y, ...). Series of
+  // one capacity that have always been pushed together share their position:
+  // it is advanced once for all of them. A series that does not share it is
+  // pushed on its own.
+  template <typename... Rest>
+  static void PushEach(BasicRingSeries& first, T value, Rest&&... rest) {
+    const int32_t shared = first.position_;
+    const int32_t next = shared + 1 >= first.capacity_ ? 0 : shared + 1;
+    StoreNext(shared, first.capacity_, next, first, value, rest...);
   }
 
   // Pushes `value` `count` times. Once every slot holds the value further
@@ -84,6 +76,19 @@ class BasicRingSeries {
   }
 
  private:
+  static void StoreNext(int32_t, int32_t, int32_t) {}
+  template <typename... Rest>
+  static void StoreNext(int32_t shared, int32_t capacity, int32_t next, BasicRingSeries& series,
+                        T value, Rest&&... rest) {
+    if (series.position_ == shared && series.capacity_ == capacity) {
+      series.position_ = next;
+      if (series.storage_) series.storage_[static_cast<size_t>(next)] = value;
+    } else {
+      series.Push(value);
+    }
+    StoreNext(shared, capacity, next, rest...);
+  }
+
   // Value k bars back: one wrap by the capacity; whatever lies outside the
   // storage after it reads as zero.
   T At(int64_t k) const {

@@ -111,6 +111,10 @@ class CallStream {
     const bool noVolume = flatLeft_ > 0 ? random_.Chance(0.5) : random_.Chance(0.02);
     c.volume1 = noVolume ? 0.0 : std::round(random_.Uniform() * 2000);
     c.volume2 = noVolume ? 0.0 : std::round(random_.Uniform() * 2000);
+    // Now and then a volume many magnitudes away from the rest, so that the
+    // shares of a profile window cannot all be summed exactly.
+    if (random_.Chance(0.005)) c.volume1 = random_.Uniform() * 1e-9;
+    if (random_.Chance(0.005)) c.volume2 = random_.Uniform() * 1e12;
     return c;
   }
 
