@@ -180,7 +180,8 @@ class BinShares {
   }
 
   void AddExactly(double* profile, int32_t binCount, int32_t unitExponent) const {
-    int64_t steps[kMaxExactBins + 1] = {};
+    int64_t steps[kMaxExactBins + 1];
+    for (int32_t i = 0; i <= binCount; ++i) steps[i] = 0;
     // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
     const double toUnits = PowerOfTwo(-unitExponent);
     const double unit = PowerOfTwo(unitExponent);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -175,7 +176,9 @@ std::vector<ParameterInfo> SettableParameters(const IndicatorInfo& info) {
 // Runs one keyword through both libraries; the first difference fails.
 void CompareKeyword(const IndicatorInfo& info, uint64_t seed) {
   const int32_t handle = ZEB_IndicatorInit(nullptr, info.keyword, "DIFF");
-  void* const ref = reference::Create(info.keyword);
+  const std::unique_ptr<void, void (*)(void*)> instance(reference::Create(info.keyword),
+                                                        reference::Destroy);
+  void* const ref = instance.get();
   ASSERT_GT(handle, 0);
   ASSERT_NE(ref, nullptr);
   const std::vector<int32_t> outputs = OutputIndexes(info);

@@ -7,8 +7,10 @@
 // the bar store, the volume profile and the turn detector.
 namespace zeb_reference::api {
 
-// Instance of `keyword`, reset; null when the keyword is unknown.
+// Instance of `keyword`, reset; null when the keyword is unknown. Destroy
+// frees it.
 void* Create(const char* keyword);
+void Destroy(void* instance);
 int32_t SetBar(void* instance, int32_t bar, int32_t date, int32_t time, double open, double high,
                double low, double close, double volume1, double volume2, bool calculate);
 void SetParameter(void* instance, int32_t index, double value);

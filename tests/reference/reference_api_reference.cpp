@@ -21,6 +21,10 @@ void* Create(const char* keyword) {
   return indicator;
 }
 
+void Destroy(void* instance) {
+  delete AsIndicator(instance);
+}
+
 int32_t SetBar(void* instance, int32_t bar, int32_t date, int32_t time, double open, double high,
                double low, double close, double volume1, double volume2, bool calculate) {
   return AsIndicator(instance)->SetBar(bar, date, time, open, high, low, close, volume1, volume2,
