@@ -52,18 +52,19 @@ void Append(int32_t* list, int32_t& count, int32_t bin) {
   if (count < ProfileNodes::kCapacity) list[count++] = bin;
 }
 
-// The bins that may become node peaks (at least 60 percent; never the last
-// bin) in the order in which nodes take them: fullest first, the lowest bin
+// The unmarked bins that may become node peaks (at least 60 percent; never
+// the last bin) in the order in which nodes take them: fullest first, the lowest bin
 // first among equals. Marks are only ever added, so each node's peak is the
 // first candidate not yet marked. Percentages up to 100 are bucketed; a
 // profile with larger ones (only negative volumes give those) is sorted.
-int32_t OrderPeakCandidates(const int32_t* percent, int32_t binCount, int32_t* order) {
+int32_t OrderPeakCandidates(const int32_t* percent, const int32_t* mark, int32_t binCount,
+                            int32_t* order) {
   constexpr int32_t kBuckets = kFullPercent - kPeakPercent + 1;
   int32_t bucketStart[kBuckets + 1] = {};
   int32_t count = 0;
   bool beyondFull = false;
   for (int32_t i = 0; i < binCount - 1; ++i) {
-    if (percent[i] < kPeakPercent) continue;
+    if (percent[i] < kPeakPercent || mark[i] != 0) continue;
     ++count;
     if (percent[i] > kFullPercent) {
       beyondFull = true;
@@ -71,10 +72,11 @@ int32_t OrderPeakCandidates(const int32_t* percent, int32_t binCount, int32_t* o
       ++bucketStart[kFullPercent - percent[i] + 1];
     }
   }
+  if (count == 0) return 0;
   if (beyondFull) {
     int32_t n = 0;
     for (int32_t i = 0; i < binCount - 1; ++i) {
-      if (percent[i] >= kPeakPercent) order[n++] = i;
+      if (percent[i] >= kPeakPercent && mark[i] == 0) order[n++] = i;
     }
     std::sort(order, order + n, [percent](int32_t a, int32_t b) {
       return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
@@ -83,7 +85,9 @@ int32_t OrderPeakCandidates(const int32_t* percent, int32_t binCount, int32_t* o
   }
   for (int32_t b = 1; b <= kBuckets; ++b) bucketStart[b] += bucketStart[b - 1];
   for (int32_t i = 0; i < binCount - 1; ++i) {
-    if (percent[i] >= kPeakPercent) order[bucketStart[kFullPercent - percent[i]]++] = i;
+    if (percent[i] >= kPeakPercent && mark[i] == 0) {
+      order[bucketStart[kFullPercent - percent[i]]++] = i;
+    }
   }
   return count;
 }
@@ -351,13 +355,8 @@ void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes
   }
   const double mean = static_cast<double>(percentSum) / binCount;
 
-  int32_t candidates[kMaxSegmentBins];
-  const int32_t candidateCount = OrderPeakCandidates(percent, binCount, candidates);
-
   int32_t node = 1;
-  for (int32_t c = 0; c < candidateCount; ++c) {
-    const int32_t peak = candidates[c];
-    if (mark[peak] != 0) continue;
+  auto grow = [&](int32_t peak) {
     // Left: down to an earlier node or a falling bin below the mean, which
     // joins this node.
     int32_t left = peak - 1;
@@ -373,6 +372,20 @@ void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes
     for (int32_t i = left; i < right; ++i) mark[i] = node;
     mark[peak] = kPeakMark;
     ++node;
+  };
+  // The first node, around the fullest bin, often takes most of the profile:
+  // only the candidates it leaves are put in order for the others.
+  int32_t first = -1;
+  for (int32_t i = 0; i < binCount - 1; ++i) {
+    if (percent[i] >= kPeakPercent && (first < 0 || percent[i] > percent[first])) first = i;
+  }
+  if (first >= 0) {
+    grow(first);
+    int32_t candidates[kMaxSegmentBins];
+    const int32_t candidateCount = OrderPeakCandidates(percent, mark, binCount, candidates);
+    for (int32_t c = 0; c < candidateCount; ++c) {
+      if (mark[candidates[c]] == 0) grow(candidates[c]);
+    }
   }
 
   nodes.peakCount = 0;
