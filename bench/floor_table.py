@@ -232,6 +232,8 @@ def table(data):
             # What is left after the cost every keyword pays before its own work.
             own = measured - (cpu_ns(store) if store else 0.0)
             own_text = f"{own / f:.2f}" if f > 0 else "—"
+            if own <= 0:
+                own_text = "0 (within the noise)"
             lines.append(f"| {kw} | {setting} | {what} | {f:.1f} ns | {measured:.1f} ns | "
                          f"{ratio_text} | {target_text} | {own_text} |")
     return "\n".join(lines)
