@@ -1,11 +1,12 @@
 # Two entry points for a fresh machine:
 #   make demo   builds the zebi tool and replays every indicator over the sample bars
 #   make test   installs what is missing, then builds and runs every test natively,
-#               under AddressSanitizer/UndefinedBehaviorSanitizer, on Win32 under Wine,
-#               and each fuzzer for a few seconds
+#               under AddressSanitizer/UndefinedBehaviorSanitizer, on Win32 and Win64
+#               under Wine, checks the release bundle, runs each fuzzer for a few seconds
+#               and the Python package's tests
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: demo docs test deps native sanitize win32 fuzz bench format clean
+.PHONY: demo docs test deps style native sanitize win32 win64 fuzz dist bench format clean python
 
 # The demo needs only a compiler and CLI11: its own build without tests or benchmarks.
 demo:
@@ -25,8 +26,17 @@ test: deps
 deps:
 	scripts/install-deps.sh
 
-native sanitize win32 fuzz:
+style native sanitize win32 win64 fuzz:
 	scripts/test.sh $@
+
+# The release bundle dist/ZEBIndicators-VERSION.zip, checked after it is written.
+dist: deps
+	scripts/dist.sh
+
+# The Python package zebindicators, built and installed into .venv/.
+python:
+	scripts/install-deps.sh python
+	scripts/python-install.sh
 
 # The full benchmark suite (figures in docs/performance.md), three runs each;
 # the floor table in docs/performance.md is regenerated from its output.
@@ -41,4 +51,4 @@ format:
 	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build
+	rm -rf build dist

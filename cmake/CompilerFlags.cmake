@@ -9,6 +9,10 @@ target_compile_options(zeb_flags INTERFACE -ffp-contract=off -fno-fast-math)
 add_library(zeb_warnings INTERFACE)
 target_compile_options(zeb_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Werror=return-type)
+option(ZEB_WERROR "Treat the project's warnings as errors (the test command's builds)" OFF)
+if(ZEB_WERROR)
+  target_compile_options(zeb_warnings INTERFACE -Werror)
+endif()
 
 if(ZEB_SANITIZE)
   # float-cast-overflow is not part of -fsanitize=undefined: no float-to-integer

@@ -18,6 +18,7 @@ install(TARGETS ZEBIndicators EXPORT ZEBIndicatorsTargets
 install(FILES $<TARGET_FILE:zeb_core> DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RENAME ${ZEB_STATIC_NAME})
 install(FILES ${PROJECT_SOURCE_DIR}/include/zeb_indicators.h
+  ${PROJECT_SOURCE_DIR}/include/zeb_indicators.hpp
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT ZEBIndicatorsTargets NAMESPACE ZEBIndicators::
   DESTINATION ${ZEB_PACKAGE_DIR})

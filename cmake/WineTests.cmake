@@ -3,9 +3,8 @@
 # race to initialise it.
 
 function(zeb_add_wine_prefix_test)
-  list(GET ZEB_WINE_RUN 0 wine_run)
-  list(GET ZEB_WINE_RUN 1 prefix)
-  add_test(NAME wine_prefix COMMAND ${CMAKE_COMMAND} -DWINE_RUN=${wine_run} -DPREFIX=${prefix}
+  list(GET ZEB_WINE_RUN -1 prefix)
+  add_test(NAME wine_prefix COMMAND ${CMAKE_COMMAND} "-DWINE_RUN=${ZEB_WINE_RUN}" -DPREFIX=${prefix}
     -P ${PROJECT_SOURCE_DIR}/cmake/wine_prefix.cmake)
   set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 900)
 endfunction()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs a Win32 program under Wine with a private prefix, quietly, without
+# Runs a Windows program under Wine with a private prefix, quietly, without
 # Mono/Gecko install prompts, without the crash debugger and without a display.
-#   wine-run.sh PREFIX PROGRAM [ARGUMENTS...]
-# The prefix is a 64-bit one: Wine's own services run natively and only the
-# 32-bit programs go through the 32-bit loader.
+#   wine-run.sh LOADER PREFIX PROGRAM [ARGUMENTS...]
+# LOADER is Wine's 32-bit (/usr/lib/wine/wine) or 64-bit (/usr/lib/wine/wine64)
+# loader, matching the program. The prefix is a 64-bit one: Wine's own
+# services run natively and only 32-bit programs go through the 32-bit loader.
 #
 # Where 32-bit programs run through qemu-i386, Wine sometimes kills a process
 # while tearing it down after main has returned, or never finishes tearing it
@@ -13,8 +14,9 @@
 # as having exited with 0. Anything else keeps its own exit status (or the
 # test's timeout).
 set -uo pipefail
-export WINEPREFIX=$1
-shift
+loader=$1
+export WINEPREFIX=$2
+shift 2
 export WINEDEBUG=-all WINEARCH=win64 DISPLAY=
 export WINEDLLOVERRIDES='mscoree,mshtml=;winedbg.exe=d'
 grace_seconds=20
@@ -27,7 +29,7 @@ completed() {
     grep -qE '^\[  PASSED  \] |all checks passed$|^replay complete$|^Wine is ready'
 }
 
-wine "$@" > "$log" 2>&1 &
+"$loader" "$@" > "$log" 2>&1 &
 program=$!
 tail -n +1 -f --pid="$program" "$log" &
 echo_pid=$!

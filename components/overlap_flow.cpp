@@ -1,5 +1,6 @@
 #include "components/overlap_flow.h"
 
+#include <cmath>
 #include <limits>
 
 #include "core/indicator.h"
@@ -23,7 +24,11 @@ double OverlapFlow::Update(const Indicator& indicator, int32_t lag, int32_t peri
     const double overlap = (h0 < h1 ? h0 : h1) - (l0 > l1 ? l0 : l1);
     const double ratio = l0 == h0 ? 0.0 : overlap / (h0 - l0);
     const double change = indicator.closeSeries.Get(0) - indicator.closeSeries.Get(lag);
-    flow = change * ratio * indicator.volumeSeries.Get(0);
+    const double computed = change * ratio * indicator.volumeSeries.Get(0);
+    // A bar range near zero can make the ratio overflow. Such a flow is not
+    // taken: the last one is held, so the period ranges never keep an
+    // infinity or a NaN for their 20 periods.
+    if (std::isfinite(computed)) flow = computed;
   }
   heldValue = flow;
   return range.Update(flow, periods, newDate);

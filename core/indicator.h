@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/ring_series.h"
@@ -35,6 +36,11 @@ class Indicator {
   int32_t SetBar(int32_t bar, int32_t date, int32_t time, double open, double high, double low,
                  double close, double volume1, double volume2, bool calculate);
 
+  // Appends to `text` (of `size` bytes, NUL-terminated) what the instance had
+  // to refuse: the last bar whose figures were replaced and the last NaN
+  // given to a double parameter. Appends nothing while there is neither.
+  void AppendStatusNotes(char* text, size_t size) const;
+
   // True when the newest bar carries a different date from the one before it.
   bool IsNewDate() const { return dateSeries.Get(0) != dateSeries.Get(1); }
 
@@ -52,6 +58,25 @@ class Indicator {
   RingSeries volume2Series{kBarCapacity};
   IntRingSeries dateSeries{kStampCapacity};
   IntRingSeries timeSeries{kStampCapacity};
+
+  // The last bar stored with replaced figures, and their BarField bits (0
+  // while no figure has been replaced).
+  int32_t replacedBar = 0;
+  uint32_t replacedFields = 0;
+  // The last double parameter that was given a NaN and kept its value.
+  bool parameterIgnored = false;
+  int32_t ignoredParameter = 0;
+
+ protected:
+  // Stores `value` in a double parameter unless it is NaN, which leaves the
+  // parameter as it was and is noted for the status text.
+  void SetDoubleParameter(double& parameter, int32_t index, double value);
+
+ private:
+  // Replaces the unusable figures of a bar about to be stored
+  // (core/usable_bar.h) and notes the replacement for the status text.
+  void ReplaceUnusableValues(int32_t bar, double& open, double& high, double& low, double& close,
+                             double& volume1, double& volume2);
 };
 
 }  // namespace zeb

@@ -17,6 +17,17 @@ const IndicatorInfo FloatPCL::kInfo = {
     kSwingLevelOutputs,
     static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    kSwingLevelWarmup,
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
+    "Pivot levels as for a day, but from the range of the swing that has just ended. Read S1 to S3 "
+    "as support and R1 to R3 as resistance around the pivot; price holding above the pivot after a "
+    "swing leans bullish, below it bearish. The levels change only at the next swing end: after a "
+    "long stretch without a strong enough turn they describe an old range and are stale, however "
+    "far price has moved.",
 };
 
 void FloatPCL::Reset() {

@@ -27,7 +27,7 @@ const OutputInfo kOutputs[] = {
     {1, 1, "highest", "highest high of the window: the price at the top of the profile",
      OutputRole::ProfileHigh},
     {100, 299, "profile", "volume per bin, lowest price first, the largest bin 1.0; bin 0 is 0",
-     OutputRole::Profile},
+     OutputRole::Profile, "0..1 of the fullest bin"},
     {500, 699, "nodeMarks", "per bin: 2 at a node peak, 1 where a node begins, else 0",
      OutputRole::ProfileMarks},
 };
@@ -44,6 +44,22 @@ const IndicatorInfo MarketMap::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "binCount=40 lastBack=60",
+    false,
+    {0,
+     {1, 2, -1, -1},
+     0,
+     -1,
+     false,
+     "firstBack + lastBack bars: the window must lie within the bars seen"},
+    VolumeUse::Total,
+    IdleRule::WhileEndsCoincide,
+    "MARKETMAP's default window is one bar (firstBack = lastBack = 0): set lastBack, e.g. "
+    "lastBack=60, for a profile of the last 61 bars",
+    "How much volume traded at each price over a fixed window of bars: bin 1 is the lowest price, "
+    "the fullest bin reads 1.0. Nodes are clusters of heavy volume: their peaks (mark 2) are "
+    "prices the market accepted and tends to come back to; between a node's bounds (mark 1) and "
+    "the next node lie thin prices it passed through quickly, where moves tend to be fast. The "
+    "profile is only as recent as its window.",
 };
 
 double MarketMap::Value(int32_t index) {

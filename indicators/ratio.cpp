@@ -18,8 +18,9 @@ const ParameterInfo kParameters[] = {
 
 const OutputInfo kOutputs[] = {
     {0, 0, "ratio", "centred stochastic, -50 at the lowest low to +50 at the highest high",
-     OutputRole::Line},
-    {1, 1, "signal", "simple moving average of the ratio", OutputRole::Line},
+     OutputRole::Line, "-50..+50: 0 is the middle of the range, +50 its top"},
+    {1, 1, "signal", "simple moving average of the ratio", OutputRole::Line,
+     "-50..+50: 0 is the middle of the range, +50 its top"},
 };
 
 }  // namespace
@@ -33,6 +34,16 @@ const IndicatorInfo Ratio::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {-3, {0, 1, 2, -1}, 0, -1, false, "lookback + sumLength + signalLength - 3 bars"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
+    "A stochastic centred on zero: +50 means the closes sit at the highest high of the last "
+    "lookback bars, -50 at the lowest low, 0 in the middle. Rising values mean closes moving up "
+    "within the range. Readings near +50 or -50 are overbought or oversold extremes; ratio "
+    "crossing above its signal is a bullish turn, crossing below a bearish one.",
 };
 
 double Ratio::Value(int32_t index) {

@@ -30,6 +30,22 @@ const IndicatorInfo StaticPCL::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     -1.0,
+    nullptr,
+    false,
+    {0,
+     {-1, -1, -1, -1},
+     1,
+     -1,
+     false,
+     "until the first new date: the levels come from a completed day"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
+    "Levels for the day, fixed at its first bar from the previous day's high, low and last close. "
+    "Price above the pivot leans bullish for the day, below it bearish; R1 to R3 are resistance "
+    "above, S1 to S3 support below, each further out, and a close through R1 (S1) is the usual "
+    "upward (downward) breakout. The levels do not move during the day, whatever price does; "
+    "before the first date change they are not levels at all (warm-up).",
 };
 
 double StaticPCL::Value(int32_t index) {

@@ -30,7 +30,7 @@ const OutputInfo kOutputs[] = {
     {2, 2, "firstBack", "bars back to the window end chosen by fromSwing", OutputRole::WindowEnd},
     {3, 3, "lastBack", "bars back to the window end chosen by toSwing", OutputRole::WindowEnd},
     {100, 299, "profile", "volume per bin, lowest price first, the largest bin 1.0; bin 0 is 0",
-     OutputRole::Profile},
+     OutputRole::Profile, "0..1 of the fullest bin"},
     {500, 699, "nodeMarks", "per bin: 2 at a node peak, 1 where a node begins, else 0",
      OutputRole::ProfileMarks},
 };
@@ -48,6 +48,15 @@ const IndicatorInfo SwingMap::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "binCount=40 toSwing=3",
+    false,
+    {0, {3, -1, -1, -1}, 0, -1, true, "rsiPeriod bars, and until the first swing end"},
+    VolumeUse::Total,
+    IdleRule::None,
+    nullptr,
+    "The profile of MARKETMAP over the bars between two swing ends (fromSwing, toSwing) instead of "
+    "a fixed window: the volume of the current swing or of the last few. firstBack and lastBack "
+    "say how many bars back the window ends lie. The window moves only at swing ends, so late in a "
+    "long swing it still ends at the old turn.",
 };
 
 double SwingMap::Value(int32_t index) {

@@ -25,6 +25,14 @@ const IndicatorInfo SwingPCL::kInfo = {
     static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
     0.0,
     "swingCount=3",
+    false,
+    kSwingLevelWarmup,
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
+    "As FLOATPCL, but from the combined high and low of the last swingCount swings: wider levels "
+    "that move less often. They change only at swing ends, so with a large swingCount or few turns "
+    "they describe ranges long past (stale).",
 };
 
 void SwingPCL::SetParameter(int32_t index, double value) {

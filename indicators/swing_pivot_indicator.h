@@ -53,6 +53,10 @@ inline constexpr ParameterInfo kSwingThresholdParameter = {
     1,
     3,
     "smallest magnitude of a turn code (1..3) that ends a swing"};
+inline constexpr WarmupInfo kSwingLevelWarmup = {
+    0,    {0, -1, -1, -1},
+    0,    -1,
+    true, "period bars, and until the first swing ends (the levels read 0 until then)"};
 inline constexpr OutputInfo kSwingLevelOutputs[] = {
     {0, 0, "S3", "third level below the pivot: P - 2(H - L)", OutputRole::Level},
     {1, 1, "S2", "second level below the pivot: P - (H - L)", OutputRole::Level},

@@ -32,15 +32,20 @@ const OutputInfo kOutputs[] = {
     {0, 0, "boxLow", "lower edge of the box around the profile peak", OutputRole::BandLow},
     {1, 1, "boxPeak", "price level of the fullest profile bin", OutputRole::Level},
     {2, 2, "boxHigh", "upper edge of the box around the profile peak", OutputRole::BandHigh},
-    {3, 3, "box0Count", "count of downloaded box 0", OutputRole::Figure},
+    {3, 3, "box0Count", "count of downloaded box 0", OutputRole::Figure,
+     "as the service sends it (0 before a download)"},
     {4, 6, "box0Levels", "levels 2, 1, 0 of downloaded box 0", OutputRole::Level},
-    {7, 7, "box1Count", "count of downloaded box 1", OutputRole::Figure},
+    {7, 7, "box1Count", "count of downloaded box 1", OutputRole::Figure,
+     "as the service sends it (0 before a download)"},
     {8, 10, "box1Levels", "levels 2, 1, 0 of downloaded box 1", OutputRole::Level},
-    {11, 11, "box2Count", "count of downloaded box 2", OutputRole::Figure},
+    {11, 11, "box2Count", "count of downloaded box 2", OutputRole::Figure,
+     "as the service sends it (0 before a download)"},
     {12, 14, "box2Levels", "levels 2, 1, 0 of downloaded box 2", OutputRole::Level},
-    {15, 15, "box3Count", "count of downloaded box 3", OutputRole::Figure},
+    {15, 15, "box3Count", "count of downloaded box 3", OutputRole::Figure,
+     "as the service sends it (0 before a download)"},
     {16, 18, "box3Levels", "levels 2, 1, 0 of downloaded box 3", OutputRole::Level},
-    {19, 19, "box4Count", "count of downloaded box 4", OutputRole::Figure},
+    {19, 19, "box4Count", "count of downloaded box 4", OutputRole::Figure,
+     "as the service sends it (0 before a download)"},
     {20, 22, "box4Levels", "levels 2, 1, 0 of downloaded box 4", OutputRole::Level},
 };
 
@@ -55,6 +60,23 @@ const IndicatorInfo SwingRSI::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {0,
+     {0, 2, -1, -1},
+     0,
+     -1,
+     true,
+     "period + profileLookback bars, and until the first turn builds the box"},
+    VolumeUse::Total,
+    IdleRule::None,
+    nullptr,
+    "A box around the price where most volume traded over the newest profileLookback + 1 bars, "
+    "rebuilt at every turn as strong as signalThreshold: boxPeak is the busiest price, boxLow and "
+    "boxHigh the edges where volume falls to half of the peak. Price inside the box is balance; a "
+    "close above boxHigh is an upward breakout, below boxLow a downward one. Between turns the box "
+    "is not rebuilt, so it describes the bars before the last turn (stale after a long swing). "
+    "Downloaded boxes are fetched once per instance and never refreshed.",
 };
 
 double SwingRSI::Value(int32_t index) {

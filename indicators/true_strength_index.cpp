@@ -1,6 +1,7 @@
 #include "indicators/true_strength_index.h"
 
 #include <cmath>
+#include <initializer_list>
 
 #include "components/exp_average.h"
 
@@ -29,9 +30,7 @@ void TrueStrengthIndex::Init(int32_t first, int32_t second, int32_t third,
 void TrueStrengthIndex::Update(double close) {
   if (firstUpdate) {
     firstUpdate = false;
-    momentum1 = momentum2 = momentum3 = 0.0;
-    absMomentum1 = absMomentum2 = absMomentum3 = 0.0;
-    signal = 0.0;
+    SeedAverages();
   } else {
     const double m = close - prevClose;
     const double a1 = SmoothingFactor(firstLength);
@@ -47,6 +46,27 @@ void TrueStrengthIndex::Update(double close) {
   prevClose = close;
   value = absMomentum3 != 0.0 ? momentum3 * 100 / absMomentum3 : 0.0;
   signal = Smooth(signal, value, SmoothingFactor(signalLength));
+  if (!Finite()) {
+    // Lengths below 1 give factors outside 0..1, under which the averages grow
+    // without bound. An average that has left the finite range starts again
+    // from its seed instead of staying infinite or NaN for ever.
+    SeedAverages();
+    value = 0.0;
+  }
+}
+
+void TrueStrengthIndex::SeedAverages() {
+  momentum1 = momentum2 = momentum3 = 0.0;
+  absMomentum1 = absMomentum2 = absMomentum3 = 0.0;
+  signal = 0.0;
+}
+
+bool TrueStrengthIndex::Finite() const {
+  for (const double x :
+       {momentum1, momentum2, momentum3, absMomentum1, absMomentum2, absMomentum3, value, signal}) {
+    if (!std::isfinite(x)) return false;
+  }
+  return true;
 }
 
 }  // namespace zeb

@@ -27,6 +27,11 @@ class TrueStrengthIndex {
   double absMomentum1 = 0.0;
   double absMomentum2 = 0.0;
   double absMomentum3 = 0.0;
+
+ private:
+  void SeedAverages();
+  // True while every average, the index and the signal are finite.
+  bool Finite() const;
 };
 
 }  // namespace zeb

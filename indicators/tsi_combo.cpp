@@ -31,8 +31,10 @@ const ParameterInfo kParameters[] = {
 };
 
 const OutputInfo kOutputs[] = {
-    {0, 0, "tsi", "True Strength Index, -100..+100", OutputRole::Line},
-    {1, 1, "signal", "exponential average of the index", OutputRole::Line},
+    {0, 0, "tsi", "True Strength Index, -100..+100", OutputRole::Line,
+     "-100..+100: above 0 the smoothed momentum is upward"},
+    {1, 1, "signal", "exponential average of the index", OutputRole::Line,
+     "-100..+100: above 0 the smoothed momentum is upward"},
     {2, 2, "squeeze", "1 while the Bollinger band lies inside the channel, else 0",
      OutputRole::Flag},
     {3, 3, "breakout", "1 on a Random Walk Index breakout, else 0", OutputRole::Flag},
@@ -58,6 +60,23 @@ const IndicatorInfo TSICombo::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {-4,
+     {0, 1, 2, 3},
+     0,
+     -1,
+     false,
+     "firstLength + secondLength + thirdLength + signalLength - 4 bars"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
+    "tsi is double-smoothed momentum on a -100..+100 scale: above 0 momentum is upward, and tsi "
+    "crossing above (below) its signal is a bullish (bearish) turn. squeeze is 1 while volatility "
+    "is compressed (the Bollinger band inside the channel); a move often follows when it ends. "
+    "breakout is 1 on bars where the smoothed Random Walk Index leaves its band, in either "
+    "direction: the flag does not say which, so take the direction from the sign of tsi or from "
+    "price.",
 };
 
 double TSICombo::Value(int32_t index) {
@@ -95,10 +114,10 @@ void TSICombo::SetParameter(int32_t index, double value) {
       squeezeLength = ClampedParameter(value, 1, kMaxWindow);
       break;
     case 5:
-      bandMultiplier = value;
+      SetDoubleParameter(bandMultiplier, index, value);
       break;
     case 6:
-      channelMultiplier = value;
+      SetDoubleParameter(channelMultiplier, index, value);
       break;
     case 7:
       rwiLength = ClampedParameter(value, 1, kMaxWindow);

@@ -22,7 +22,8 @@ const ParameterInfo kParameters[] = {
 
 const OutputInfo kOutputs[] = {
     {0, 0, "value", "moving average of the position-weighted volume imbalance (every index)",
-     OutputRole::Line},
+     OutputRole::Line,
+     "volume x position (a fraction of the range): above 0 volume1 outweighs volume2"},
 };
 
 }  // namespace
@@ -39,6 +40,22 @@ const IndicatorInfo VDVRSum::kInfo = {
     0.0,  // unused: every index answers with the one output
     "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=10",
     true,
+    {-4,
+     {0, 1, 3, 4},
+     0,
+     2,
+     false,
+     "imbalanceWindow + averageLength + lookback + sumLength - 4 bars, and until `periods` new "
+     "dates have begun"},
+    VolumeUse::Split,
+    IdleRule::WhileUnset,
+    "VDVRS has no defaults: it prints NaN on every bar until imbalanceWindow, averageLength, "
+    "periods, lookback and sumLength are all set (zebi demo uses imbalanceWindow=10 "
+    "averageLength=5 periods=5 lookback=14 sumLength=10)",
+    "The imbalance of volume1 against volume2 over imbalanceWindow bars, weighted by where a "
+    "volume-weighted stochastic stands within its range over the last periods dates, then "
+    "averaged. Above 0 and rising: buying imbalance, weighted more where price stands high in its "
+    "range; below 0: selling. A crossing of 0 is a change of side.",
 };
 
 double VDVRSum::Value(int32_t /*index*/) {

@@ -13,14 +13,6 @@ namespace {
 constexpr int32_t kBoxBins = 10;
 constexpr int32_t kMaxWindow = 299;
 
-// barCode values.
-constexpr int32_t kExited = 1;
-constexpr int32_t kNothing = 2;
-constexpr int32_t kEntered = 3;
-constexpr int32_t kLongHeld = 4;
-constexpr int32_t kShortHeld = 5;
-constexpr int32_t kStopped = 6;
-
 const ParameterInfo kParameters[] = {
     {0, "signalThreshold", ParameterKind::Integer, true, 2, true, 1, kMaxWindow,
      "smallest turn strength that rebuilds the box (above 3 never)"},
@@ -51,25 +43,30 @@ const ParameterInfo kParameters[] = {
 };
 
 const OutputInfo kOutputs[] = {
-    {0, 1, "zero", "always 0", OutputRole::Figure},
-    {2, 2, "minusOne", "always -1", OutputRole::Figure},
-    {3, 3, "zero3", "always 0", OutputRole::Figure},
+    {0, 1, "zero", "always 0", OutputRole::Figure, "constant", true},
+    {2, 2, "minusOne", "always -1", OutputRole::Figure, "constant", true},
+    {3, 3, "zero3", "always 0", OutputRole::Figure, "constant", true},
     {4, 4, "longExitPrice", "close at the last long exit", OutputRole::Marker},
     {5, 5, "shortExitPrice", "close at the last short exit", OutputRole::Marker},
     {6, 6, "longEntryPrice", "price of the last long entry", OutputRole::Marker},
     {7, 7, "stop", "stop of the open position, as last published", OutputRole::Marker},
     {8, 8, "shortEntryPrice", "price of the last short entry", OutputRole::Marker},
-    {9, 9, "barHigh", "newest high as of the last calculation", OutputRole::Figure},
-    {10, 10, "barLow", "newest low as of the last calculation", OutputRole::Figure},
+    {9, 9, "barHigh", "newest high as of the last calculation", OutputRole::Figure, "price"},
+    {10, 10, "barLow", "newest low as of the last calculation", OutputRole::Figure, "price"},
     {11, 11, "target", "target of the open position, as last published", OutputRole::Marker},
     {12, 13, "barCode", "2 nothing, 3 entry, 4 long held, 5 short held, 6 stopped out, 1 exit",
-     OutputRole::Figure},
+     OutputRole::Figure, "code"},
     {14, 14, "entrySignal", "1 when this calculation opened a long, 2 a short, else 0",
-     OutputRole::Figure},
+     OutputRole::Figure, "code"},
     {15, 15, "levelsPublished", "1 when this calculation published stop and target",
      OutputRole::Flag},
-    {16, 16, "levelsPublishedAgain", "output 15 again", OutputRole::Figure},
+    {16, 16, "levelsPublishedAgain", "output 15 again", OutputRole::Figure, "0 or 1", true},
 };
+
+// A 0/1 parameter as a flag.
+bool ClampedFlag(double value) {
+  return ClampedParameter(value, 0, 1) == 1;
+}
 
 }  // namespace
 
@@ -84,6 +81,16 @@ const IndicatorInfo Vega::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "longEnabled=1 shortEnabled=1 signalThreshold=1",
+    false,
+    {0, {1, -1, -1, -1}, 0, -1, false, "profileLookback bars"},
+    VolumeUse::Total,
+    IdleRule::WhileAllZero,
+    "VEGA trades neither side by default: set longEnabled=1 and/or shortEnabled=1",
+    "A breakout trading study on the box of SWINGRSI: a close above the box opens a long (with "
+    "longEnabled=1), a close below it a short (with shortEnabled=1); stops and targets come from "
+    "the box width. Entry, exit, stop and target prices stay published as last set, so between "
+    "trades they are stale: barCode (4 long held, 5 short held) says whether a position is open. "
+    "Outputs 0 to 3 are constants and output 16 repeats output 15: kept for host compatibility.",
 };
 
 double Vega::Value(int32_t index) {
@@ -91,15 +98,15 @@ double Vega::Value(int32_t index) {
     case 2:
       return -1.0;
     case 4:
-      return longExitPrice;
+      return longSide.exitPrice;
     case 5:
-      return shortExitPrice;
+      return shortSide.exitPrice;
     case 6:
-      return longEntryPrice;
+      return longSide.entryPrice;
     case 7:
       return currentStop;
     case 8:
-      return shortEntryPrice;
+      return shortSide.entryPrice;
     case 9:
       return barHigh;
     case 10:
@@ -108,12 +115,12 @@ double Vega::Value(int32_t index) {
       return currentTarget;
     case 12:
     case 13:
-      return barCode;
+      return static_cast<int32_t>(barCode);
     case 14:
-      return entrySignal;
+      return static_cast<int32_t>(entrySignal);
     case 15:
     case 16:
-      return levelsPublished;
+      return levelsPublished ? 1.0 : 0.0;
     default:
       return 0.0;
   }
@@ -138,25 +145,25 @@ void Vega::SetParameter(int32_t index, double value) {
       profileScale = ClampedParameter(value, 1, kMaxWindow);
       break;
     case 6:
-      longEnabled = ClampedParameter(value, 0, 1);
+      longEnabled = ClampedFlag(value);
       break;
     case 7:
-      shortEnabled = ClampedParameter(value, 0, 1);
+      shortEnabled = ClampedFlag(value);
       break;
     case 8:
-      stopFactor = ClampDouble(value, -3.0, 3.0);
+      SetDoubleParameter(stopFactor, index, ClampDouble(value, -3.0, 3.0));
       break;
     case 9:
-      targetPercent = ClampDouble(value, -3.0, 3.0);
+      SetDoubleParameter(targetPercent, index, ClampDouble(value, -3.0, 3.0));
       break;
     case 10:
       storedIntegers[2] = ClampedParameter(value, 1, 100);
       break;
     case 11:
-      stopOnExtreme = ClampedParameter(value, 0, 1);
+      stopOnExtreme = ClampedFlag(value);
       break;
     case 17:
-      stopMode = ClampedParameter(value, 0, 1);
+      stopMode = static_cast<StopMode>(ClampedParameter(value, 0, 1));
       break;
     default:
       break;
@@ -169,39 +176,40 @@ void Vega::Reset() {
   profileScale = 100;
   stopFactor = 1.0;
   targetPercent = 0.25;
-  stopOnExtreme = 0;
-  stopMode = 1;
+  stopOnExtreme = false;
+  stopMode = StopMode::kPlain;
   storedIntegers[0] = 7;
   storedIntegers[1] = 3;
   storedIntegers[2] = 27;
-  inPosition = longOpen = shortOpen = 0;
+  for (VegaSide* side : {&longSide, &shortSide}) {
+    side->open = false;
+    side->entryPrice = side->exitPrice = 0.0;
+  }
+  inPosition = exitArmed = false;
   entryCount = calcCount = 0;
-  exitArmed = false;
-  longExitPrice = shortExitPrice = longEntryPrice = shortEntryPrice = 0.0;
   currentStop = currentTarget = barHigh = barLow = 0.0;
-  barCode = 0;
+  barCode = VegaBarCode::kNotCalculated;
 }
 
 int32_t Vega::Calculate(bool isNewBar) {
-  const double open = openSeries.Get(0);
-  const double high = highSeries.Get(0);
-  const double low = lowSeries.Get(0);
-  const double close = closeSeries.Get(0);
-
+  const Prices bar{openSeries.Get(0), highSeries.Get(0), lowSeries.Get(0), closeSeries.Get(0)};
   ++calcCount;
-  entrySignal = 0;
-  levelsPublished = 0;
-  const int32_t code = detector.UpdateBar(open, high, low, close, isNewBar);
+  entrySignal = VegaEntrySignal::kNone;
+  levelsPublished = false;
+  const int32_t code = detector.UpdateBar(bar.open, bar.high, bar.low, bar.close, isNewBar);
   if ((code < 0 ? -code : code) >= signalThreshold) RebuildBox();
   UpdateLevels();
-  barHigh = high;
-  barLow = low;
-  barCode = kNothing;
-  if (!isNewBar) UndoLastEvent();
-  lastEvent = kNone;
-  if (boxLow <= close && close <= boxHigh) entryCount = 0;
-  if (longEnabled == 1) RunLongSide(open, high, low, close);
-  if (shortEnabled == 1) RunShortSide(open, high, low, close);
+  barHigh = bar.high;
+  barLow = bar.low;
+  barCode = VegaBarCode::kNothing;
+  if (!isNewBar) {
+    UndoLastEvent(longSide);
+    UndoLastEvent(shortSide);
+  }
+  lastEvent = VegaEvent::kNone;
+  if (boxLow <= bar.close && bar.close <= boxHigh) entryCount = 0;
+  if (longEnabled) UpdateSide(longSide, bar);
+  if (shortEnabled) UpdateSide(shortSide, bar);
   return 0;
 }
 
@@ -216,155 +224,127 @@ void Vega::RebuildBox() {
 
 void Vega::UpdateLevels() {
   const double p = targetPercent * 0.01;
-  targetAbove = boxHigh + p * boxHigh;
-  targetBelow = boxLow - p * boxLow;
+  longSide.target = boxHigh + p * boxHigh;
+  shortSide.target = boxLow - p * boxLow;
   const double w = std::fabs(boxHigh - boxLow);
   const double k = stopFactor;
-  longStop = std::max(boxHigh - k * w, boxHigh - 3 * w);
-  shortStop = std::min(boxLow + k * w, boxLow + 3 * w);
-  if (stopMode == 0) {
-    // Widened: the far edge three widths out also bounds the stop.
-    longStop = std::max(longStop, boxLow + 3 * w);
-    shortStop = std::min(shortStop, boxHigh - 3 * w);
+  longSide.stop = std::max(boxHigh - k * w, boxHigh - 3 * w);
+  shortSide.stop = std::min(boxLow + k * w, boxLow + 3 * w);
+  if (stopMode == StopMode::kWidened) {
+    longSide.stop = std::max(longSide.stop, boxLow + 3 * w);
+    shortSide.stop = std::min(shortSide.stop, boxHigh - 3 * w);
   }
 }
 
-void Vega::UndoLastEvent() {
-  switch (lastEvent) {
-    case kLongEntry:
-      entryCount = 0;
-      longOpen = 0;
-      inPosition = 0;
-      break;
-    case kShortEntry:
-      entryCount = 0;
-      shortOpen = 0;
-      inPosition = 0;
-      break;
-    case kLongExit:
-      exitArmed = true;
-      Reopen(longOpen);
-      break;
-    case kShortExit:
-      exitArmed = true;
-      Reopen(shortOpen);
-      break;
-    case kLongStopped:
-      Reopen(longOpen);
-      break;
-    case kShortStopped:
-      Reopen(shortOpen);
-      break;
-    default:
-      break;
+double Vega::Edge(const VegaSide& side) const {
+  return side.rules->isLong ? boxHigh : boxLow;
+}
+
+// Undoes the previous calculation's event when it belongs to this side.
+void Vega::UndoLastEvent(VegaSide& side) {
+  const VegaSideRules& rules = *side.rules;
+  if (lastEvent == rules.entered) {
+    ClosePosition(side);
+  } else if (lastEvent == rules.exited) {
+    exitArmed = true;  // an exit only follows a touched target
+    Reopen(side);
+  } else if (lastEvent == rules.stopped) {
+    Reopen(side);
   }
 }
 
-void Vega::Reopen(int32_t& sideOpen) {
-  sideOpen = 1;
+void Vega::ClosePosition(VegaSide& side) {
+  entryCount = 0;
+  side.open = false;
+  inPosition = false;
+}
+
+// Restores a closed position; its entry counts as calculation 1, so it is held
+// from the next calculation on.
+void Vega::Reopen(VegaSide& side) {
+  side.open = true;
   entryCount = 1;
-  inPosition = 1;
+  inPosition = true;
 }
 
-void Vega::OpenLong(double open) {
-  barCode = kEntered;
-  lastEvent = kLongEntry;
-  longEntryPrice = open > boxHigh ? open : boxHigh;
-  entrySignal = 1;
+void Vega::Enter(VegaSide& side, double open) {
+  const double edge = Edge(side);
+  barCode = VegaBarCode::kEntered;
+  lastEvent = side.rules->entered;
+  side.entryPrice = side.rules->Beyond(open, edge) ? open : edge;
+  entrySignal = side.rules->signal;
   entryCount = calcCount;
-  longOpen = 1;
-  inPosition = 1;
+  side.open = true;
+  inPosition = true;
 }
 
-void Vega::PublishLongLevels() {
-  currentStop = longStop;
-  currentTarget = targetAbove;
-  levelsPublished = 1;
+// Entry on a close beyond the side's box edge; while open, publishes the
+// side's levels, then tests its stop (until the target is touched), its target
+// and its exit on a close back through the edge.
+void Vega::UpdateSide(VegaSide& side, const Prices& bar) {
+  const VegaSideRules& rules = *side.rules;
+  if (!inPosition && rules.Beyond(bar.close, Edge(side))) Enter(side, bar.open);
+  if (!side.open) return;
+  const bool quiet = rules.quietAfterEvent && lastEvent != VegaEvent::kNone;
+  if (calcCount > entryCount && !quiet) barCode = rules.held;
+  currentStop = side.stop;
+  currentTarget = side.target;
+  levelsPublished = true;
+  if (!exitArmed && !quiet && StopCrossed(rules, bar)) {
+    barCode = VegaBarCode::kStopped;
+    ClosePosition(side);
+    lastEvent = rules.stopped;
+    return;
+  }
+  if (TargetTouched(rules, bar)) exitArmed = true;  // the position stays open
+  if (exitArmed && rules.Beyond(Edge(side), bar.close)) Exit(side, bar);
 }
 
-void Vega::CheckLongStops(double low, double close) {
-  if (longOpen != 1 || exitArmed) return;
-  const double tested = stopOnExtreme == 1 ? low : close;
-  if (currentStop > tested) {
-    barCode = kStopped;
-    entryCount = 0;
-    longOpen = 0;
-    inPosition = 0;
-    lastEvent = kLongStopped;
-  }
+bool Vega::StopCrossed(const VegaSideRules& rules, const Prices& bar) const {
+  const double adverse = rules.isLong ? bar.low : bar.high;
+  return rules.Beyond(currentStop, stopOnExtreme ? adverse : bar.close);
 }
 
-// The long target counts as touched when the high reaches it.
-void Vega::CheckLongTarget(double high) {
-  if (longOpen == 1 && high >= currentTarget) exitArmed = true;
+bool Vega::TargetTouched(const VegaSideRules& rules, const Prices& bar) const {
+  const double favourable = rules.isLong ? bar.high : bar.low;
+  return rules.targetTouchedOnEqual ? rules.BeyondOrAt(favourable, currentTarget)
+                                    : rules.Beyond(favourable, currentTarget);
 }
 
-void Vega::RunLongSide(double open, double high, double low, double close) {
-  if (close > boxHigh && inPosition == 0) OpenLong(open);
-  if (longOpen == 1) {
-    if (calcCount > entryCount) barCode = kLongHeld;
-    PublishLongLevels();
-  }
-  CheckLongStops(low, close);
-  CheckLongTarget(high);
-  if (longOpen == 1 && boxHigh > close && exitArmed) {
-    barCode = kExited;
-    entryCount = 0;
-    longOpen = 0;
-    inPosition = 0;
-    exitArmed = false;
-    longExitPrice = close;
-    lastEvent = kLongExit;
-  }
+void Vega::Exit(VegaSide& side, const Prices& bar) {
+  const VegaSideRules& rules = *side.rules;
+  barCode = VegaBarCode::kExited;
+  ClosePosition(side);
+  exitArmed = false;
+  side.exitPrice = bar.close;
+  lastEvent = rules.exited;
+  // The other side is flat now; its own entry test decides the reversal.
+  if (rules.reversesOnExit) UpdateSide(rules.isLong ? shortSide : longSide, bar);
 }
 
-void Vega::RunShortSide(double open, double high, double low, double close) {
-  if (boxLow > close && inPosition == 0) {
-    barCode = kEntered;
-    lastEvent = kShortEntry;
-    shortEntryPrice = boxLow > open ? open : boxLow;
-    entrySignal = 2;
-    entryCount = calcCount;
-    shortOpen = 1;
-    inPosition = 1;
-  }
-  // Unlike the long side, the hold marker and the stops are skipped once this
-  // calculation has produced an event.
-  if (shortOpen == 1) {
-    if (calcCount > entryCount && lastEvent == kNone) barCode = kShortHeld;
-    currentStop = shortStop;
-    currentTarget = targetBelow;
-    levelsPublished = 1;
-  }
-  if (shortOpen == 1 && !exitArmed && lastEvent == kNone) {
-    const double tested = stopOnExtreme == 1 ? high : close;
-    if (tested > currentStop) {
-      barCode = kStopped;
-      entryCount = 0;
-      shortOpen = 0;
-      inPosition = 0;
-      lastEvent = kShortStopped;
-    }
-  }
-  // The target counts as touched only when the low lies strictly below it.
-  if (shortOpen == 1 && currentTarget > low) exitArmed = true;
-  if (shortOpen == 1 && close > boxLow && exitArmed) {
-    barCode = kExited;
-    entryCount = 0;
-    shortOpen = 0;
-    inPosition = 0;
-    exitArmed = false;
-    shortExitPrice = close;
-    lastEvent = kShortExit;
-    // A short closed above the box turns long at once, whether or not the
-    // long side is enabled. A long exit below the box does not turn short.
-    if (close > boxHigh) {
-      OpenLong(open);
-      PublishLongLevels();
-      CheckLongStops(low, close);
-      CheckLongTarget(high);
-    }
-  }
+void Vega::SetBoxForTesting(double low, double high) {
+  boxLow = low;
+  boxHigh = high;
+}
+
+Vega::Snapshot Vega::SnapshotForTesting() const {
+  Snapshot state{};
+  state.boxHigh = boxHigh;
+  state.boxPeak = boxPeak;
+  state.boxLow = boxLow;
+  state.shortStop = shortSide.stop;
+  state.longOpen = longSide.open;
+  state.shortOpen = shortSide.open;
+  state.inPosition = inPosition;
+  state.exitArmed = exitArmed;
+  state.calcCount = calcCount;
+  state.entryCount = entryCount;
+  state.lastEvent = lastEvent;
+  state.profileLookback = profileLookback;
+  state.detectorPeriod = detector.period;
+  state.stopFactor = stopFactor;
+  for (int32_t i = 0; i < 3; ++i) state.storedIntegers[i] = storedIntegers[i];
+  return state;
 }
 
 }  // namespace zeb

@@ -4,6 +4,7 @@
 
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
+#include "indicators/vega_side.h"
 #include "interface/indicator_info.h"
 
 namespace zeb {
@@ -28,69 +29,77 @@ class Vega : public Indicator {
   void Reset() override;
   int32_t Calculate(bool isNewBar) override;
 
-  // Events a calculation can end with; the next calculation of the same bar
-  // undoes it.
-  enum Event : int32_t {
-    kNone = 0,
-    kLongEntry = 1,
-    kLongExit = 2,
-    kShortEntry = 4,
-    kShortExit = 5,
-    kLongStopped = 6,
-    kShortStopped = 7,
+  // Test seam: puts the box at low..high without a turn, so that a scenario
+  // runs against fixed levels.
+  void SetBoxForTesting(double low, double high);
+  // Test seam: the state the outputs do not show, as a copy.
+  struct Snapshot {
+    double boxHigh, boxPeak, boxLow;
+    double shortStop;
+    bool longOpen, shortOpen, inPosition, exitArmed;
+    int64_t calcCount, entryCount;
+    VegaEvent lastEvent;
+    int32_t profileLookback, detectorPeriod;
+    double stopFactor;
+    int32_t storedIntegers[3];
   };
+  Snapshot SnapshotForTesting() const;
+
+ private:
+  enum class StopMode : int32_t {
+    kWidened = 0,  // the far box edge three widths out also bounds the stop
+    kPlain = 1,
+  };
+  // The newest bar's prices, fixed for one calculation.
+  struct Prices {
+    double open, high, low, close;
+  };
+
+  void RebuildBox();
+  void UpdateLevels();
+  void UndoLastEvent(VegaSide& side);
+  void UpdateSide(VegaSide& side, const Prices& bar);
+  void Enter(VegaSide& side, double open);
+  bool StopCrossed(const VegaSideRules& rules, const Prices& bar) const;
+  bool TargetTouched(const VegaSideRules& rules, const Prices& bar) const;
+  void Exit(VegaSide& side, const Prices& bar);
+  void ClosePosition(VegaSide& side);
+  void Reopen(VegaSide& side);
+  // The box edge a side breaks out through and falls back through.
+  double Edge(const VegaSide& side) const;
 
   int32_t signalThreshold = 0;
   int32_t profileLookback = 0;
   int32_t profileScale = 0;
-  int32_t longEnabled = 0;
-  int32_t shortEnabled = 0;
+  bool longEnabled = false;
+  bool shortEnabled = false;
   double stopFactor = 0.0;
   double targetPercent = 0.0;
-  int32_t stopOnExtreme = 0;
-  int32_t stopMode = 0;
+  bool stopOnExtreme = false;  // stops tested against the low (long) or high (short), not the close
+  StopMode stopMode = StopMode::kWidened;
   int32_t storedIntegers[3] = {};  // parameters 3, 4 and 10: kept for the host, no effect
 
   RsiTurnDetector detector;
   double boxHigh = 0.0;
   double boxPeak = 0.0;
   double boxLow = 0.0;
-  double targetAbove = 0.0;
-  double targetBelow = 0.0;
-  double longStop = 0.0;
-  double shortStop = 0.0;
-  double currentStop = 0.0;
+  VegaSide longSide{&kVegaLongRules};
+  VegaSide shortSide{&kVegaShortRules};
+  double currentStop = 0.0;  // levels of the open position, as last published
   double currentTarget = 0.0;
-  int32_t longOpen = 0;
-  int32_t shortOpen = 0;
-  int32_t inPosition = 0;
-  bool exitArmed = false;
+  bool inPosition = false;  // some side is open: blocks new entries
+  bool exitArmed = false;   // the open position has touched its target and waits for its exit
   // 64-bit so that counting calculations can never overflow.
   int64_t calcCount = 0;
-  int64_t entryCount = 0;
-  int32_t lastEvent = kNone;
+  int64_t entryCount =
+      0;  // calcCount at the last entry; 0 once closed or on a close inside the box
+  VegaEvent lastEvent = VegaEvent::kNone;
 
-  double longExitPrice = 0.0;
-  double shortExitPrice = 0.0;
-  double longEntryPrice = 0.0;
-  double shortEntryPrice = 0.0;
   double barHigh = 0.0;
   double barLow = 0.0;
-  int32_t barCode = 0;
-  int32_t entrySignal = 0;
-  int32_t levelsPublished = 0;
-
- private:
-  void RebuildBox();
-  void UpdateLevels();
-  void UndoLastEvent();
-  void RunLongSide(double open, double high, double low, double close);
-  void RunShortSide(double open, double high, double low, double close);
-  void Reopen(int32_t& sideOpen);
-  void OpenLong(double open);
-  void PublishLongLevels();
-  void CheckLongStops(double low, double close);
-  void CheckLongTarget(double high);
+  VegaBarCode barCode = VegaBarCode::kNotCalculated;
+  VegaEntrySignal entrySignal = VegaEntrySignal::kNone;
+  bool levelsPublished = false;
 };
 
 }  // namespace zeb

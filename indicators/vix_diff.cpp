@@ -20,8 +20,10 @@ const ParameterInfo kParameters[] = {
 };
 
 const OutputInfo kOutputs[] = {
-    {0, 0, "oscillator", "flow position minus price position, detrended", OutputRole::Line},
-    {1, 1, "signal", "moving average of the oscillator", OutputRole::Line},
+    {0, 0, "oscillator", "flow position minus price position, detrended", OutputRole::Line,
+     "fraction of the reference range: 0 when flow and price stand alike"},
+    {1, 1, "signal", "moving average of the oscillator", OutputRole::Line,
+     "fraction of the reference range: 0 when flow and price stand alike"},
 };
 
 }  // namespace
@@ -37,6 +39,23 @@ const IndicatorInfo VixDiff::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "lag=3 smoothLength=5 detrendLength=20 periods=5 signalLength=9",
+    false,
+    {-4,
+     {0, 1, 2, 4},
+     0,
+     3,
+     false,
+     "lag + smoothLength + detrendLength + signalLength - 4 bars, and until `periods` new dates "
+     "have begun"},
+    VolumeUse::Total,
+    IdleRule::WhileUnset,
+    "VIXDIFF has no defaults: it prints NaN on every bar until lag, smoothLength, detrendLength, "
+    "periods and signalLength are all set (zebi demo uses lag=3 smoothLength=5 detrendLength=20 "
+    "periods=5 signalLength=9)",
+    "Where volume-weighted flow stands in its range over the last periods dates, against where "
+    "price stands in its own range. Above 0 flow is ahead of price (buying not yet reflected in "
+    "price), below 0 price is ahead of flow. The oscillator crossing its signal marks a change in "
+    "which one leads.",
 };
 
 double VixDiff::Value(int32_t index) {

@@ -12,8 +12,10 @@ const ParameterInfo kParameters[] = {
 };
 
 const OutputInfo kOutputs[] = {
-    {0, 0, "positive", "sum of volume1 - volume2 where positive", OutputRole::Line},
-    {1, 1, "negative", "sum of volume2 - volume1 where positive", OutputRole::Line},
+    {0, 0, "positive", "sum of volume1 - volume2 where positive", OutputRole::Line,
+     "volume, never negative"},
+    {1, 1, "negative", "sum of volume2 - volume1 where positive", OutputRole::Line,
+     "volume, never negative"},
 };
 
 }  // namespace
@@ -27,6 +29,17 @@ const IndicatorInfo VolDelta::kInfo = {
     kOutputs,
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
+    nullptr,
+    false,
+    {-2, {0, 1, -1, -1}, 0, -1, false, "window + smoothingLength - 2 bars"},
+    VolumeUse::Split,
+    IdleRule::None,
+    nullptr,
+    "Two sums over the last window bars, never negative: positive adds up how much volume1 "
+    "exceeded volume2 on the bars where it did, negative the opposite excess. With up and down "
+    "volume in volume1 and volume2, positive above negative means buying dominated, and a rising "
+    "positive sum is growing buying pressure. With a single volume column volume2 is 0: negative "
+    "stays 0 and positive is the plain volume.",
 };
 
 double VolDelta::Value(int32_t index) {

@@ -27,7 +27,7 @@ const OutputInfo kOutputs[] = {
     {1, 1, "wallHigh", "upper edge of the wall; 0 while the wall is not valid",
      OutputRole::BandHigh},
     {2, 2, "wallWidth", "width figure: largest x 100 x mean distance from the pivot, in percent",
-     OutputRole::Figure},
+     OutputRole::Figure, "percent"},
 };
 
 }  // namespace
@@ -43,6 +43,23 @@ const IndicatorInfo WallInd::kInfo = {
     static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
     0.0,
     "periodMode=1",
+    false,
+    {0,
+     {-1, -1, -1, -1},
+     1,
+     -1,
+     true,
+     "until the first new period has begun and the wall is first published"},
+    VolumeUse::None,
+    IdleRule::None,
+    nullptr,
+    "A band (the wall) between the new period's open and three reference prices of the period just "
+    "ended, published only while those prices lie close together (wallWidth at most maxWidth): a "
+    "tight zone the market agreed on. Price holding above the wall leans bullish, below it "
+    "bearish; a close through a tight wall is a breakout from it. While no valid wall exists the "
+    "outputs read 0. The wall is built at the start of its period and not moved afterwards, so "
+    "late in a long period (in swing mode a period lasts until the next turn) it is stale: it "
+    "describes a period long gone.",
 };
 
 double WallInd::Value(int32_t index) {
@@ -73,7 +90,7 @@ void WallInd::SetParameter(int32_t index, double value) {
       signalThreshold = ClampedParameter(value, 1, 3);
       break;
     case 3:
-      maxWidth = value;
+      SetDoubleParameter(maxWidth, index, value);
       break;
     default:
       break;

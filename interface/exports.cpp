@@ -79,6 +79,7 @@ ZEB_API const char* ZEB_CALL ZEB_IndicatorError(int32_t handle) {
                   "%s instance %d (%s): in working order, newest bar %d", entry->info->keyword,
                   static_cast<int>(handle), instance->symbol,
                   static_cast<int>(instance->barNumber));
+    instance->AppendStatusNotes(instance->statusText, sizeof(instance->statusText));
     return instance->statusText;
   } catch (...) {
     return nullptr;

@@ -63,6 +63,37 @@ struct OutputInfo {
   const char* name;
   const char* description;
   OutputRole role = OutputRole::Auto;
+  const char* units = nullptr;  // unit and scale of the values, for the reference
+  bool keptForHost = false;     // carries no information; kept so host layouts stay valid
+};
+
+// How many leading bars an instance needs before its outputs mean anything at
+// the parameters in effect: the fixed part plus the listed parameters' values,
+// and, where it applies, until enough new dates have begun (daily references)
+// or until a drawn output first leaves 0 (levels published at a turn).
+struct WarmupInfo {
+  int32_t bars;               // fixed part; may be negative to offset the parameters
+  int32_t sumOf[4];           // parameter indices whose values in effect are added; -1: none
+  int32_t newDates;           // bars stay in warm-up until this many new dates have begun...
+  int32_t newDatesParameter;  // ...or as many as this parameter's value says (-1: none)
+  bool untilPublished;        // and until a drawn output is first non-zero
+  const char* rule;           // the same in words, for the reference
+};
+
+// Parameter settings under which an instance computes nothing useful, so the
+// tools warn the user (IndicatorInfo::idleNote says what to set).
+enum class IdleRule {
+  None,
+  WhileUnset,         // while any parameter without a default is left unset
+  WhileAllZero,       // while every parameter without a default is 0 in effect
+  WhileEndsCoincide,  // while the WindowEnd parameters name the same bar
+};
+
+// Which volume figures of a bar the indicator reads.
+enum class VolumeUse {
+  None,
+  Total,  // volume1 + volume2 (profiles, flows)
+  Split,  // volume1 and volume2 apart (buying against selling)
 };
 
 struct IndicatorInfo {
@@ -80,6 +111,13 @@ struct IndicatorInfo {
   // True when every index outside the outputs answers with output 0 instead
   // of otherIndexValue.
   bool otherIndexReadsOutput0 = false;
+  WarmupInfo warmup = {0, {-1, -1, -1, -1}, 0, -1, false, "none"};
+  VolumeUse volumeUse = VolumeUse::None;
+  IdleRule idleRule = IdleRule::None;
+  const char* idleNote = nullptr;  // what the defaults fail to compute and what to set
+  // For the reference: what rising and falling values, flags and levels mean
+  // to a trader, and when a published level is stale.
+  const char* howToRead = nullptr;
 };
 
 }  // namespace zeb

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <stdexcept>
 
 #include "indicators/float_pcl.h"
 #include "indicators/market_map.h"
@@ -67,6 +68,15 @@ const KeywordEntry* FindKeyword(const char* keyword) {
     if (std::strcmp(entry.info->keyword, keyword) == 0) return &entry;
   }
   return nullptr;
+}
+
+const KeywordEntry& KnownKeyword(const std::string& keyword) {
+  const KeywordEntry* entry = FindKeyword(keyword.c_str());
+  if (entry) return *entry;
+  std::string known;
+  for (const KeywordEntry& row : kTable)
+    known += (known.empty() ? "" : ", ") + std::string(row.info->keyword);
+  throw std::invalid_argument("unknown keyword '" + keyword + "' (keywords: " + known + ")");
 }
 
 }  // namespace zeb

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "interface/indicator_info.h"
 
@@ -20,5 +21,9 @@ int32_t KeywordCount();
 
 // Exact byte-for-byte match of a NUL-terminated keyword; null when unknown.
 const KeywordEntry* FindKeyword(const char* keyword);
+
+// The row of `keyword`; throws std::invalid_argument listing every keyword
+// when it is unknown. For the C++ and Python layers, never the exports.
+const KeywordEntry& KnownKeyword(const std::string& keyword);
 
 }  // namespace zeb

@@ -6,6 +6,7 @@
 
 #include "core/indicator.h"
 #include "interface/keyword_table.h"
+#include "interface/new_instance.h"
 
 namespace zeb {
 namespace registry {
@@ -37,23 +38,14 @@ bool ReserveSlot() {
   return true;
 }
 
-void StoreSymbol(Indicator& instance, const char* symbol) {
-  const char* text = symbol ? symbol : "<unk>";
-  // Longer symbols are cut to what the field holds with its NUL.
-  std::strncpy(instance.symbol, text, sizeof(instance.symbol) - 1);
-  instance.symbol[sizeof(instance.symbol) - 1] = '\0';
-}
-
 }  // namespace
 
 int32_t Create(const KeywordEntry& entry, const char* symbol) {
   // Handles run out only after ~2^31 creations; refuse rather than wrap.
   if (slotCount >= std::numeric_limits<int32_t>::max() - kFirstHandle) return -1;
   if (!ReserveSlot()) return -1;
-  Indicator* instance = entry.create();
+  Indicator* instance = NewInstance(entry, symbol);
   if (!instance) return -1;
-  StoreSymbol(*instance, symbol);
-  instance->barNumber = 0;
   instance->handle = kFirstHandle + slotCount;
   slots[slotCount] = Slot{instance, &entry};
   ++slotCount;

@@ -46,9 +46,11 @@ bool BuildBoxTarget(const char* symbol, int32_t interval, char* out, size_t size
 int32_t FetchBoxLevels(const char* symbol, int32_t interval, BoxLevels boxes[kDownloadedBoxCount]) {
   char target[512];
   BuildBoxTarget(symbol, interval, target, sizeof(target));
-  // One block plus its terminator; allocated once per download, never grown.
+  // One block plus its terminator, and the reader's one partial line;
+  // allocated once per download, never grown.
   std::unique_ptr<char[]> block(new (std::nothrow) char[kBoxReplyBlockSize + 1]);
-  if (!block) return HttpBodyReader::kNoSession;
+  BoxReplyReader replyReader(boxes);
+  if (!block || !replyReader.Ready()) return HttpBodyReader::kNoSession;
 
   HttpBodyReader reader;
   const int32_t opened = reader.Open(BoxServiceHost(), target, BoxServiceLimits());
@@ -57,8 +59,10 @@ int32_t FetchBoxLevels(const char* symbol, int32_t interval, BoxLevels boxes[kDo
     const size_t got = reader.Read(block.get(), kBoxReplyBlockSize);
     if (got == 0) break;
     block[got] = '\0';
-    ApplyBoxReplyBlock(block.get(), got, boxes);
+    replyReader.Feed(block.get(), got);
   }
+  // A body cut off (time limit, failed read) leaves its unfinished line out.
+  if (reader.Complete()) replyReader.Finish();
   reader.Close();
   return 0;
 }

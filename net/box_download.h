@@ -4,11 +4,9 @@
 #include <cstdint>
 
 #include "net/box_levels.h"
+#include "net/box_reply.h"
 
 namespace zeb {
-
-// Largest block of the reply read and parsed at once.
-constexpr size_t kBoxReplyBlockSize = 100023;
 
 // Writes "/test/box2.php?symbol=<symbol>&interval=<interval>" into `out`.
 // The symbol goes as it is, except bytes that could end or split the request
@@ -18,7 +16,8 @@ constexpr size_t kBoxReplyBlockSize = 100023;
 bool BuildBoxTarget(const char* symbol, int32_t interval, char* out, size_t size);
 
 // Fetches the box levels for `symbol` and `interval` from the box-level
-// service and applies each block of the reply to `boxes` as it arrives.
+// service and applies each block of the reply to `boxes` as it arrives
+// (BoxReplyReader); the last line counts only when the body arrived whole.
 // Returns 0 when the attempt ran to its end (whatever the reply held), -2 when
 // no internet session could be started, -3 when the request got no reply.
 int32_t FetchBoxLevels(const char* symbol, int32_t interval, BoxLevels boxes[kDownloadedBoxCount]);

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
+#include <new>
 
 #include "net/classic_number.h"
 
@@ -11,14 +11,20 @@ namespace {
 
 constexpr int32_t kFieldsPerBox = 4;
 constexpr int32_t kFieldsPerLine = kFieldsPerBox * kDownloadedBoxCount;
+// Counts from here on do not fit a 32-bit count.
+constexpr double kCountLimit = 2147483648.0;
 
 struct Field {
   const char* begin;
   const char* end;
 };
 
-double Read(const Field& field) {
-  return ReadClassicDouble(field.begin, field.end);
+// Reads a field; `overflowed` is set when its number lies beyond the double range.
+double Read(const Field& field, bool& overflowed) {
+  bool beyond = false;
+  const double value = ReadClassicDouble(field.begin, field.end, &beyond);
+  overflowed = overflowed || beyond;
+  return value;
 }
 
 // Collects the first 20 non-empty colon-separated fields of [begin, end).
@@ -40,31 +46,71 @@ void ApplyLine(const char* begin, const char* end, BoxLevels boxes[kDownloadedBo
   for (int32_t g = 0; g < kDownloadedBoxCount; ++g) {
     const int32_t first = g * kFieldsPerBox;
     if (first + kFieldsPerBox > fieldCount) break;
-    const double count = Read(fields[first + 3]);
-    if (!(count > 0.0)) continue;
-    BoxLevels& box = boxes[g];
-    box.count = BoxCountFromField(count);
-    box.level0 = Read(fields[first]);
-    box.level1 = Read(fields[first + 1]);
-    box.level2 = Read(fields[first + 2]);
+    bool overflowed = false;
+    const double count = Read(fields[first + 3], overflowed);
+    if (!(count > 0.0) || count >= kCountLimit) continue;
+    const double level0 = Read(fields[first], overflowed);
+    const double level1 = Read(fields[first + 1], overflowed);
+    const double level2 = Read(fields[first + 2], overflowed);
+    if (overflowed) continue;
+    boxes[g] = BoxLevels{level0, level1, level2, static_cast<int32_t>(count)};
   }
+}
+
+// End of a block's text: its first zero byte, or its end.
+const char* TextEnd(const char* data, size_t size) {
+  const void* zero = std::memchr(data, '\0', size);
+  return zero ? static_cast<const char*>(zero) : data + size;
 }
 
 }  // namespace
 
-int32_t BoxCountFromField(double count) {
-  constexpr double kAbove = 2147483648.0;   // first value beyond INT32_MAX
-  constexpr double kBelow = -2147483649.0;  // first value beyond INT32_MIN
-  if (count >= kAbove) return std::numeric_limits<int32_t>::max();
-  if (count <= kBelow) return std::numeric_limits<int32_t>::min();
-  if (!(count == count)) return 0;
-  return static_cast<int32_t>(count);
+BoxReplyReader::BoxReplyReader(BoxLevels boxes[kDownloadedBoxCount])
+    : boxes_(boxes), line_(new (std::nothrow) char[kBoxReplyBlockSize]) {}
+
+void BoxReplyReader::Append(const char* begin, const char* end) {
+  const auto size = static_cast<size_t>(end - begin);
+  if (dropping_) return;
+  if (size > kBoxReplyBlockSize - length_) {
+    dropping_ = true;
+    length_ = 0;
+    return;
+  }
+  std::memcpy(line_.get() + length_, begin, size);
+  length_ += size;
 }
 
-void ApplyBoxReplyBlock(const char* data, size_t size, BoxLevels boxes[kDownloadedBoxCount]) {
+void BoxReplyReader::Feed(const char* data, size_t size) {
+  if (!data || !line_) return;
+  const char* end = TextEnd(data, size);
+  for (const char* p = data; p != end;) {
+    const void* feed = std::memchr(p, '\n', static_cast<size_t>(end - p));
+    if (!feed) {
+      Append(p, end);
+      return;
+    }
+    const char* lineEnd = static_cast<const char*>(feed);
+    if (length_ == 0 && !dropping_) {
+      ApplyLine(p, lineEnd, boxes_);  // whole within this block: no copy
+    } else {
+      Append(p, lineEnd);
+      if (!dropping_) ApplyLine(line_.get(), line_.get() + length_, boxes_);
+    }
+    length_ = 0;
+    dropping_ = false;
+    p = lineEnd + 1;
+  }
+}
+
+void BoxReplyReader::Finish() {
+  if (line_ && !dropping_) ApplyLine(line_.get(), line_.get() + length_, boxes_);
+  length_ = 0;
+  dropping_ = false;
+}
+
+void ApplyBoxReplyText(const char* data, size_t size, BoxLevels boxes[kDownloadedBoxCount]) {
   if (!data) return;
-  const void* zero = std::memchr(data, '\0', size);
-  const char* end = zero ? static_cast<const char*>(zero) : data + size;
+  const char* end = TextEnd(data, size);
   const char* line = data;
   while (line != end) {
     const void* feed = std::memchr(line, '\n', static_cast<size_t>(end - line));

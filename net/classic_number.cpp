@@ -50,7 +50,7 @@ int64_t MagnitudeOf(const char* mantissa, const char* mantissaEnd, const char* e
 
 }  // namespace
 
-double ReadClassicDouble(const char* begin, const char* end) {
+double ReadClassicDouble(const char* begin, const char* end, bool* overflowed) {
   const char* p = begin;
   while (p != end && IsSpace(*p)) ++p;
 
@@ -87,8 +87,9 @@ double ReadClassicDouble(const char* begin, const char* end) {
   double value = 0.0;
   const std::from_chars_result r = std::from_chars(mantissa, p, value);
   if (r.ec == std::errc::result_out_of_range) {
-    value = MagnitudeOf(mantissa, mantissaEnd, exponent, p) > 0 ? std::numeric_limits<double>::max()
-                                                                : 0.0;
+    const bool tooLarge = MagnitudeOf(mantissa, mantissaEnd, exponent, p) > 0;
+    if (tooLarge && overflowed) *overflowed = true;
+    value = tooLarge ? std::numeric_limits<double>::max() : 0.0;
   } else if (r.ec != std::errc() || r.ptr != p) {
     return 0.0;
   }

@@ -10,9 +10,10 @@ namespace zeb {
 // are taken while they can continue a number, and the rest is ignored.
 // Text that does not form a complete number ("", "x", "+", ".", "1e", "inf",
 // "nan") reads as 0; hexadecimal stops after its leading "0"; a magnitude too
-// large for a double reads as +/-DBL_MAX and one too small as +/-0.
+// large for a double reads as +/-DBL_MAX (and sets *overflowed when given)
+// and one too small as +/-0.
 // The conversion is correctly rounded and independent of the C runtime, so the
 // same text gives the same bits on every platform.
-double ReadClassicDouble(const char* begin, const char* end);
+double ReadClassicDouble(const char* begin, const char* end, bool* overflowed = nullptr);
 
 }  // namespace zeb

@@ -35,6 +35,11 @@ class HttpBodyReader {
 
   void Close();
 
+  // True once the body has ended as its framing says (all of its length, the
+  // last chunk, or the server closing an unframed body); false while it has
+  // not, and for a body cut off by the time limit or a failed read.
+  bool Complete() const { return complete_; }
+
  private:
   using Clock = std::chrono::steady_clock;
 
@@ -42,6 +47,7 @@ class HttpBodyReader {
 
   Clock::time_point deadline_{};
   int32_t operationMs_ = 0;
+  bool complete_ = false;
 
 #ifdef _WIN32
   void* root_ = nullptr;
@@ -62,6 +68,7 @@ class HttpBodyReader {
 
   int fd_ = -1;
   bool finished_ = false;
+  bool endOfStream_ = false;  // the server closed the connection
   Framing framing_ = Framing::kUntilClose;
   ChunkState chunkState_ = ChunkState::kSize;
   uint64_t remaining_ = 0;  // body bytes left (kLength) or chunk bytes left

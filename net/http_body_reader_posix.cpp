@@ -161,7 +161,10 @@ bool HttpBodyReader::Refill() {
       bufferEnd_ = static_cast<size_t>(got);
       return true;
     }
-    if (got == 0) return false;
+    if (got == 0) {
+      endOfStream_ = true;
+      return false;
+    }
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
     if (!WaitFor(fd_, POLLIN, WaitMs())) return false;
@@ -243,6 +246,7 @@ int32_t HttpBodyReader::Open(const char* host, const char* target, const NetLimi
     return kNoResponse;
   }
   finished_ = framing_ == Framing::kLength && remaining_ == 0;
+  complete_ = finished_;
   return kOpened;
 }
 
@@ -281,6 +285,7 @@ size_t HttpBodyReader::ReadChunked(char* out, size_t capacity) {
     } else if (c == '\n') {
       // End of the size line: a size of 0 (or none at all) ends the body.
       finished_ = chunkDigits_ == 0 || remaining_ == 0;
+      complete_ = finished_;
       chunkState_ = ChunkState::kData;
       chunkDigits_ = 0;
     } else {
@@ -303,11 +308,13 @@ size_t HttpBodyReader::Read(char* block, size_t capacity) {
       n = CopyRaw(block, wanted);
       remaining_ -= n;
       finished_ = n < wanted || remaining_ == 0;
+      complete_ = remaining_ == 0;
       return n;
     }
     case Framing::kUntilClose:
       n = CopyRaw(block, capacity);
       finished_ = n < capacity;
+      complete_ = endOfStream_;
       return n;
   }
   return 0;
@@ -317,6 +324,8 @@ void HttpBodyReader::Close() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
   finished_ = false;
+  endOfStream_ = false;
+  complete_ = false;
   framing_ = Framing::kUntilClose;
   chunkState_ = ChunkState::kSize;
   remaining_ = 0;

@@ -58,6 +58,8 @@ size_t HttpBodyReader::Read(char* block, size_t capacity) {
   if (!InternetReadFile(static_cast<HINTERNET>(url_), block, static_cast<DWORD>(capacity), &got)) {
     return 0;
   }
+  // A successful read of nothing is the end of the body.
+  if (got == 0) complete_ = true;
   return got;
 }
 
@@ -66,6 +68,7 @@ void HttpBodyReader::Close() {
   if (root_) InternetCloseHandle(static_cast<HINTERNET>(root_));
   url_ = nullptr;
   root_ = nullptr;
+  complete_ = false;
 }
 
 }  // namespace zeb

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need when it is missing (Debian 12;
-# with "demo": only what the demo needs). Fails loudly when it cannot: the
-# Win32 run is never skipped silently.
+# with "demo": only what the demo needs; with "python": only what the Python
+# package needs). Fails loudly when it cannot: the Windows runs are never
+# skipped silently.
 #
 # The Win32 tests run the 32-bit test programs under 32-bit Wine. On a kernel
 # that cannot execute 32-bit x86 code (IA-32 emulation switched off), 32-bit
@@ -32,13 +33,22 @@ install_pkgs() {
   for pkg in "${need[@]}"; do have_pkg "$pkg" || fail "$pkg did not install"; done
 }
 
+python_pkgs=(python3-venv python3-dev pybind11-dev python3-pybind11 python3-numpy python3-pandas
+  python3-dask python3-distributed python3-pytest python3-matplotlib)
 if [ "${1:-}" = demo ]; then
   install_pkgs cmake g++ make libcli11-dev
   exit 0
 fi
+if [ "${1:-}" = python ]; then
+  install_pkgs cmake g++ make "${python_pkgs[@]}"
+  exit 0
+fi
+install_pkgs "${python_pkgs[@]}"
 install_pkgs cmake g++ make googletest libgtest-dev libbenchmark-dev libcli11-dev libxml2-utils \
-  pkg-config clang-format clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+  pkg-config clang-format clang-tidy clang libclang-rt-14-dev g++-mingw-w64-i686-posix binutils-mingw-w64-i686 \
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 zip unzip \
   wine wine64 wine32:i386 wine32-preloader:i386
+/usr/lib/wine/wine64 --version >/dev/null 2>&1 || fail "64-bit Wine does not start"
 
 # 32-bit Wine's loader is a 32-bit Linux program: when the kernel refuses it,
 # route 32-bit ELF programs through qemu-i386.

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "core/indicator.h"
+#include "core/usable_bar.h"
+#include "support/bars.h"
 
 namespace zeb {
 namespace {
@@ -98,6 +104,70 @@ TEST(BarStore, JumpToIntMaxStopsAfterOneFill) {
   Store(p, INT_MAX, 21);
   EXPECT_EQ(p.closeSeries.Get(0), 21);
   EXPECT_FALSE(p.calculated.back());
+}
+
+TEST(BarStore, UnusableFiguresAreReplaced) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  Probe p;
+  p.SetBar(1, 1, 0, 10, 11, 9, 10.5, 100, 50, true);
+  // A new bar: prices become the previous bar's, volumes 0.
+  p.SetBar(2, 1, 0, nan, inf, -inf, 1.5e30, nan, -1e31, true);
+  EXPECT_EQ(p.openSeries.Get(0), 10);
+  EXPECT_EQ(p.highSeries.Get(0), 11);
+  EXPECT_EQ(p.lowSeries.Get(0), 9);
+  EXPECT_EQ(p.closeSeries.Get(0), 10.5);
+  EXPECT_EQ(p.volume1Series.Get(0), 0.0);
+  EXPECT_EQ(p.volume2Series.Get(0), 0.0);
+  EXPECT_EQ(p.volumeSeries.Get(0), 0.0);
+  EXPECT_EQ(p.replacedBar, 2);
+  EXPECT_EQ(p.replacedFields, 0x3Fu);
+  // A revision: the previous value is the one stored for this bar before.
+  p.SetBar(2, 1, 0, 12, 13, 8, 12, 7, 8, true);
+  p.SetBar(2, 1, 0, 12, 13, 8, nan, 7, kLargestBarValue, true);
+  EXPECT_EQ(p.closeSeries.Get(0), 12);
+  EXPECT_EQ(p.volume2Series.Get(0), kLargestBarValue);  // the bound itself is usable
+  EXPECT_EQ(p.replacedFields, static_cast<uint32_t>(kBarClose));
+  // An older bar stores nothing and replaces nothing.
+  p.SetBar(1, 1, 0, nan, nan, nan, nan, nan, nan, true);
+  EXPECT_EQ(p.replacedBar, 2);
+  EXPECT_EQ(p.replacedFields, static_cast<uint32_t>(kBarClose));
+}
+
+TEST(BarStore, StatusNamesTheLastReplacementAndIgnoredParameter) {
+  const int32_t h = test::Create("VEGA", "ES");
+  test::Feed(h, {1, 1, 10, 11, 9, 10, 5, 5});
+  const std::string clean = ZEB_IndicatorError(h);
+  EXPECT_EQ(clean, "VEGA instance " + std::to_string(h) + " (ES): in working order, newest bar 1");
+  test::Feed(h, {2, 1, 10, std::nan(""), 9, 10, 5, 1e300});
+  test::Feed(h, {3, 1, 10, 11, 9, 10, 5, 5});
+  EXPECT_EQ(std::string(ZEB_IndicatorError(h)),
+            clean.substr(0, clean.size() - 1) +
+                "3; bar 2 stored with unusable figures replaced: " + "high volume2");
+  test::Feed(h, {4, 1, 10, 11, 9, 10, -HUGE_VAL, 5});
+  ZEB_IndicatorSetParameter(h, 8, std::nan(""));
+  EXPECT_NE(std::strstr(ZEB_IndicatorError(h),
+                        "bar 4 stored with unusable figures replaced: volume1; parameter 8 given "
+                        "NaN, previous value kept"),
+            nullptr);
+}
+
+// A NaN close, then the same bar resent correct, in a long swinging series:
+// the swing levels keep moving afterwards.
+TEST(BarStore, OneNaNCloseDoesNotFreezeTurnDetection) {
+  const int32_t h = test::Create("FLOATPCL");
+  double lastChange = 0;
+  double level = 0;
+  for (int32_t n = 1; n <= 20000; ++n) {
+    const double mid = 100 + 10 * std::sin(n / 40.0);
+    if (n == 5000) test::Feed(h, {n, 1, mid, mid + 1, mid - 1, std::nan("")});
+    test::Feed(h, {n, 1, mid, mid + 1, mid - 1, mid});
+    if (ZEB_IndicatorValue(h, 3) != level) {
+      level = ZEB_IndicatorValue(h, 3);
+      lastChange = n;
+    }
+  }
+  EXPECT_GT(lastChange, 19000);
 }
 
 TEST(BarStore, NegativeBarNumbersAreIgnored) {

@@ -69,6 +69,13 @@ class BoxDownload : public ::testing::Test {
   double seconds = 0.0;
 };
 
+void ExpectBox(const BoxLevels& box, const BoxLevels& expected) {
+  EXPECT_EQ(box.level0, expected.level0);
+  EXPECT_EQ(box.level1, expected.level1);
+  EXPECT_EQ(box.level2, expected.level2);
+  EXPECT_EQ(box.count, expected.count);
+}
+
 std::string RequestLine(const LoopbackServer& server) {
   if (server.Requests().empty()) return "";
   const std::string& head = server.Requests()[0];
@@ -123,20 +130,34 @@ TEST_F(BoxDownload, EmptyBodyChangesNothing) {
   }
 }
 
-// Blocks hold exactly 100,023 bytes whatever the chunking, so the line that
-// straddles the boundary is always read as two lines.
-TEST_F(BoxDownload, ReplyLongerThanOneBlockIsCutAtTheBlockSize) {
-  const std::string body = std::string(kBoxReplyBlockSize - 3, ' ') + "1:2:3:4:5:6:7:8\n";
-  // Whole, the line would give box 0 = 1,2,3 (4) and box 1 = 5,6,7 (8).
+// Blocks hold exactly 100,023 bytes whatever the chunking; the box line that
+// straddles the first boundary is completed by the second block.
+TEST_F(BoxDownload, LineAcrossTheBlockBoundaryIsReadWhole) {
+  const std::string body = std::string(kBoxReplyBlockSize - 12, ' ') + "\n" +
+                           "101.5:102.5:103.5:7:1:2:3:4\n" + std::string(500, '#') + "\n";
   for (const std::string& reply :
        {WithLength("200 OK", body), Chunked(body, 4093), UntilClose(body)}) {
     LoopbackServer server(reply);
     for (BoxLevels& b : boxes) b = BoxLevels{};
     EXPECT_EQ(Download(server), 0);
-    EXPECT_EQ(boxes[0].level0, 3.0);
-    EXPECT_EQ(boxes[0].count, 6);
-    EXPECT_EQ(boxes[1].count, 0);
+    ExpectBox(boxes[0], {101.5, 102.5, 103.5, 7});
+    ExpectBox(boxes[1], {1, 2, 3, 4});
   }
+}
+
+TEST_F(BoxDownload, OverflowingNumbersAreUnreadable) {
+  LoopbackServer server(WithLength("200 OK", "1e999:2:3:4:1:2:3:4e9:1:2:3:4\n"));
+  EXPECT_EQ(Download(server), 0);
+  EXPECT_EQ(boxes[0].count, 0);
+  EXPECT_EQ(boxes[1].count, 0);
+  EXPECT_EQ(boxes[2].count, 4);
+}
+
+TEST_F(BoxDownload, LastLineCountsOnlyWhenTheBodyEnds) {
+  const std::string body = std::string(kLine) + "5:6:7:8";
+  LoopbackServer closed(UntilClose(body));
+  EXPECT_EQ(Download(closed), 0);
+  EXPECT_EQ(boxes[0].count, 8);
 }
 
 TEST_F(BoxDownload, RefusedConnectionFailsToOpen) {
@@ -171,6 +192,16 @@ TEST_F(BoxDownload, StalledBodyKeepsWhatArrived) {
       Mode::kReplyThenHang);
   EXPECT_EQ(Download(server), 0);
   EXPECT_LT(seconds, 5.0);
+  ExpectExampleBoxes();
+}
+
+TEST_F(BoxDownload, CutOffBodyLeavesItsUnfinishedLineOut) {
+  if (UnderWine()) return;
+  // "5:6:7:8" might have gone on as "5:6:7:80": it is not applied.
+  LoopbackServer server("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n" +
+                            std::string(kLine) + "5:6:7:8",
+                        Mode::kReplyThenHang);
+  EXPECT_EQ(Download(server), 0);
   ExpectExampleBoxes();
 }
 

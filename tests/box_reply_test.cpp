@@ -19,7 +19,7 @@ const char kExample[] = "101.5:100.25:99:3:0:0:0:0:120:118.5:117:1:0:0:0:0:0:0:0
 
 struct Boxes {
   BoxLevels box[kDownloadedBoxCount];
-  void Apply(const std::string& text) { ApplyBoxReplyBlock(text.data(), text.size(), box); }
+  void Apply(const std::string& text) { ApplyBoxReplyText(text.data(), text.size(), box); }
 };
 
 void ExpectBox(const BoxLevels& b, double l0, double l1, double l2, int32_t count) {
@@ -102,16 +102,20 @@ TEST(BoxReply, FieldsReadLikeClassicStreamExtraction) {
   ExpectBox(b.box[0], 15, -2, 0, 7);
 }
 
-TEST(BoxReply, AbsurdNumbersAreDefined) {
+// Numbers beyond the double range and counts beyond the 32-bit range make
+// their group unreadable; underflow reads as 0 and the group applies.
+TEST(BoxReply, OverflowingNumbersLeaveTheirGroupOut) {
   Boxes b;
-  b.Apply("1e999:-1e999:1e-999:1e999:0:0:0:4e9:0:0:0:2147483647.9:0:0:0:nan");
-  ExpectBox(b.box[0], DBL_MAX, -DBL_MAX, 0, INT32_MAX);
-  ExpectBox(b.box[1], 0, 0, 0, INT32_MAX);
-  ExpectBox(b.box[2], 0, 0, 0, INT32_MAX);
+  b.Apply("1e999:1:1:1:1:-1e999:1:1:1:1:1:1e999:0:0:0:4e9:1e-999:5:6:2147483647.9");
+  ExpectUntouched(b.box[0]);
+  ExpectUntouched(b.box[1]);
+  ExpectUntouched(b.box[2]);
   ExpectUntouched(b.box[3]);
-  EXPECT_EQ(BoxCountFromField(-1e300), INT32_MIN);
-  EXPECT_EQ(BoxCountFromField(std::nan("")), 0);
-  EXPECT_EQ(BoxCountFromField(-7.9), -7);
+  ExpectBox(b.box[4], 0, 5, 6, INT32_MAX);
+  b.Apply("1:2:3:2147483648:1:2:3:nan:1:2:3:" + std::string(400, '9'));
+  ExpectUntouched(b.box[0]);
+  ExpectUntouched(b.box[1]);
+  ExpectUntouched(b.box[2]);
 }
 
 TEST(BoxReply, BinaryAndEndlessInputIsHarmless) {
@@ -120,13 +124,69 @@ TEST(BoxReply, BinaryAndEndlessInputIsHarmless) {
     junk += static_cast<char>((static_cast<unsigned>(i) * 7919u) % 255u + 1u);
   Boxes b;
   b.Apply(junk);
-  b.Apply(std::string(200000, '9') + ":1:1:1");
-  EXPECT_EQ(b.box[0].level0, DBL_MAX);
+  b.Apply("7:" + std::string(200000, '9') + ":1:1");
+  EXPECT_EQ(b.box[0].count, 0);
   b.Apply(std::string(200000, ':'));
   b.Apply("0." + std::string(200000, '0') + "1:1:1:1");
   EXPECT_EQ(b.box[0].level0, 0.0);
-  ApplyBoxReplyBlock(nullptr, 10, b.box);
-  ApplyBoxReplyBlock("", 0, b.box);
+  ApplyBoxReplyText(nullptr, 10, b.box);
+  ApplyBoxReplyText("", 0, b.box);
+}
+
+// Feeds `text` to a reader in blocks of `block` bytes.
+void FeedInBlocks(BoxReplyReader& reader, const std::string& text, size_t block) {
+  for (size_t at = 0; at < text.size(); at += block) {
+    const std::string piece = text.substr(at, block);
+    reader.Feed(piece.data(), piece.size());
+  }
+}
+
+TEST(BoxReplyReader, LinesCutByBlockBoundariesAreCompleted) {
+  const std::string text = std::string("9:9:9:9:8:8:8:8\n") + kExample + "1:2:3:4";
+  Boxes whole;
+  whole.Apply(text);
+  for (size_t block = 1; block <= text.size(); ++block) {
+    Boxes b;
+    BoxReplyReader reader(b.box);
+    FeedInBlocks(reader, text, block);
+    ExpectBox(b.box[0], 101.5, 100.25, 99, 3);  // the unfinished last line waits
+    reader.Finish();
+    for (int g = 0; g < kDownloadedBoxCount; ++g) {
+      ExpectBox(b.box[g], whole.box[g].level0, whole.box[g].level1, whole.box[g].level2,
+                whole.box[g].count);
+    }
+  }
+}
+
+TEST(BoxReplyReader, UnfinishedLineOfACutReplyIsNotApplied) {
+  Boxes b;
+  BoxReplyReader reader(b.box);
+  const std::string text = std::string(kExample) + "5:6:7:8";
+  reader.Feed(text.data(), text.size());
+  ExpectBox(b.box[0], 101.5, 100.25, 99, 3);  // no Finish: "5:6:7:8" may be "5:6:7:80..."
+}
+
+TEST(BoxReplyReader, LineLongerThanOneBlockIsDroppedWhole) {
+  Boxes b;
+  BoxReplyReader reader(b.box);
+  // One block of padding and the start of a box line, then its end.
+  const std::string longLine = std::string(kBoxReplyBlockSize, ' ') + "1:2:3:4\n";
+  FeedInBlocks(reader, longLine + "5:6:7:8\n" + longLine, 4096);
+  reader.Finish();
+  ExpectBox(b.box[0], 5, 6, 7, 8);
+  // A line of exactly one block is kept.
+  const std::string fitting = std::string(kBoxReplyBlockSize - 7, ' ') + "1:2:3:4\n";
+  FeedInBlocks(reader, fitting, 1000);
+  ExpectBox(b.box[0], 1, 2, 3, 4);
+}
+
+TEST(BoxReplyReader, ZeroByteEndsOnlyItsBlockText) {
+  Boxes b;
+  BoxReplyReader reader(b.box);
+  const std::string first = std::string("1:2:3", 5) + '\0' + "junk";
+  reader.Feed(first.data(), first.size());
+  reader.Feed(":4\n", 3);
+  ExpectBox(b.box[0], 1, 2, 3, 4);
 }
 
 // Cases where the reference extractor and a naive strtod part ways.

@@ -17,7 +17,10 @@ int main(void) {
   int32_t first;
   int32_t second;
   const char* status;
-  check(ZEB_IndicatorTest(0) == 1.2345, "test value before any instance");
+  /* Both sides rounded to double: a host built for the x87 unit evaluates
+   * the literal in extended precision. */
+  const double testValue = ZEB_IndicatorTest(0);
+  check(testValue == (double)1.2345, "test value before any instance");
   check(ZEB_IndicatorInit(NULL, "staticpcl", "X") == -1, "lower-case keyword refused");
   first = ZEB_IndicatorInit(NULL, "STATICPCL", NULL);
   check(first == 35, "first handle is 35");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -61,7 +62,8 @@ struct Setting {
 };
 
 // The set-bar results and every described output after every bar, as raw bits.
-std::vector<uint64_t> Stream(const IndicatorInfo& info, const std::vector<Setting>& settings) {
+std::vector<uint64_t> StreamOver(const IndicatorInfo& info, const std::vector<Setting>& settings,
+                                 const std::vector<Bar>& bars) {
   const int32_t h = test::Create(info.keyword);
   EXPECT_GE(h, 0);
   for (const Setting& s : settings) ZEB_IndicatorSetParameter(h, s.index, s.value);
@@ -71,7 +73,7 @@ std::vector<uint64_t> Stream(const IndicatorInfo& info, const std::vector<Settin
     std::memcpy(&bits, &v, sizeof bits);
     out.push_back(std::isnan(v) ? 1 : bits);  // every NaN alike
   };
-  for (const Bar& bar : Bars()) {
+  for (const Bar& bar : bars) {
     put(test::Feed(h, bar));
     for (int32_t o = 0; o < info.outputCount; ++o) {
       for (int32_t i = info.outputs[o].firstIndex; i <= info.outputs[o].lastIndex; ++i) {
@@ -80,6 +82,10 @@ std::vector<uint64_t> Stream(const IndicatorInfo& info, const std::vector<Settin
     }
   }
   return out;
+}
+
+std::vector<uint64_t> Stream(const IndicatorInfo& info, const std::vector<Setting>& settings) {
+  return StreamOver(info, settings, Bars());
 }
 
 std::string Label(const IndicatorInfo& info, const ParameterInfo& p, const char* what) {
@@ -243,6 +249,99 @@ TEST(IndicatorInfo, OtherIndicesReadTheDocumentedValue) {
       const double v = ZEB_IndicatorValue(h, index);
       EXPECT_TRUE(std::isnan(expected) ? std::isnan(v) : v == expected)
           << info->keyword << " index " << index << " reads " << v;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zeb
+
+namespace zeb {
+namespace {
+
+// The same bars with their volume moved: all into volume1, or none at all.
+std::vector<Bar> WithVolume(bool keepTotal) {
+  std::vector<Bar> bars = Bars();
+  for (Bar& b : bars) {
+    b.volume1 = keepTotal ? b.volume1 + b.volume2 : 0.0;
+    b.volume2 = 0.0;
+  }
+  return bars;
+}
+
+TEST(IndicatorInfo, ReferenceTextsAreComplete) {
+  for (const IndicatorInfo* info : Infos()) {
+    SCOPED_TRACE(info->keyword);
+    ASSERT_NE(info->howToRead, nullptr);
+    EXPECT_GT(std::strlen(info->warmup.rule), 0u);
+    EXPECT_EQ(info->idleRule == IdleRule::None, info->idleNote == nullptr);
+    for (int32_t o = 0; o < info->outputCount; ++o) {
+      const OutputInfo& oi = info->outputs[o];
+      const bool needsUnits = oi.role == OutputRole::Line || oi.role == OutputRole::Figure ||
+                              oi.role == OutputRole::Profile;
+      if (needsUnits) {
+        EXPECT_NE(oi.units, nullptr) << oi.name;
+      }
+    }
+  }
+}
+
+// Outputs marked as kept for the host carry no information: on every bar they
+// read one constant, or the same as another output.
+TEST(IndicatorInfo, OutputsKeptForTheHostCarryNothing) {
+  for (const IndicatorInfo* info : Infos()) {
+    SCOPED_TRACE(info->keyword);
+    const int32_t h = test::Create(info->keyword);
+    for (const Setting& s : DemoSettings(*info)) ZEB_IndicatorSetParameter(h, s.index, s.value);
+    std::vector<std::vector<double>> rows;  // per bar, the first index of every output run
+    for (const Bar& bar : Bars()) {
+      test::Feed(h, bar);
+      rows.emplace_back();
+      for (int32_t o = 0; o < info->outputCount; ++o) {
+        rows.back().push_back(ZEB_IndicatorValue(h, info->outputs[o].firstIndex));
+      }
+    }
+    for (size_t o = 0; o < static_cast<size_t>(info->outputCount); ++o) {
+      if (!info->outputs[o].keptForHost) continue;
+      bool constant = true;
+      std::vector<bool> copies(static_cast<size_t>(info->outputCount), true);
+      for (const std::vector<double>& row : rows) {
+        constant = constant && row[o] == rows[0][o];
+        for (size_t other = 0; other < row.size(); ++other) {
+          copies[other] = copies[other] && other != o && row[other] == row[o];
+        }
+      }
+      const bool copy = std::find(copies.begin(), copies.end(), true) != copies.end();
+      EXPECT_TRUE(constant || copy) << info->outputs[o].name;
+    }
+  }
+}
+
+// The volume use the tools warn about is what the indicators read.
+TEST(IndicatorInfo, VolumeUseMatchesWhatIsRead) {
+  for (const IndicatorInfo* info : Infos()) {
+    SCOPED_TRACE(info->keyword);
+    if (info->idleRule == IdleRule::WhileUnset && !info->demoParameters) continue;
+    const std::vector<Setting> demo = DemoSettings(*info);
+    const std::vector<uint64_t> split = StreamOver(*info, demo, Bars());
+    const bool sameWithOneColumn = StreamOver(*info, demo, WithVolume(true)) == split;
+    const bool sameWithoutVolume = StreamOver(*info, demo, WithVolume(false)) == split;
+    EXPECT_EQ(sameWithOneColumn, info->volumeUse != VolumeUse::Split);
+    EXPECT_EQ(sameWithoutVolume, info->volumeUse == VolumeUse::None);
+  }
+}
+
+// Defaults flagged as computing nothing do compute nothing.
+TEST(IndicatorInfo, IdleDefaultsComputeNothing) {
+  for (const IndicatorInfo* info : Infos()) {
+    if (info->idleRule != IdleRule::WhileUnset) continue;
+    SCOPED_TRACE(info->keyword);
+    const int32_t h = test::Create(info->keyword);
+    for (const Bar& bar : Bars()) {
+      test::Feed(h, bar);
+      for (int32_t o = 0; o < info->outputCount; ++o) {
+        ASSERT_TRUE(std::isnan(ZEB_IndicatorValue(h, info->outputs[o].firstIndex)));
+      }
     }
   }
 }

@@ -178,5 +178,23 @@ TEST(TSICombo, OutputsArePinned) {
             0xec504f131a3e8614ULL);
 }
 
+// Lengths below 1 make the averages grow without bound; once they overflow
+// they start again from their seed instead of staying infinite or NaN.
+TEST(TSICombo, DivergingLengthsNeverLeaveTheIndexNonFinite) {
+  for (const double length : {-1.0, -2.0, -5.0}) {
+    const int32_t h = test::Create("COMBO");
+    ZEB_IndicatorSetParameter(h, 0, length);
+    ZEB_IndicatorSetParameter(h, 3, length);
+    bool reseeded = false;
+    for (int32_t bar = 1; bar <= 3000; ++bar) {
+      Feed(h, Wave(bar));
+      ASSERT_TRUE(std::isfinite(ZEB_IndicatorValue(h, 0))) << length << " bar " << bar;
+      ASSERT_TRUE(std::isfinite(ZEB_IndicatorValue(h, 1))) << length << " bar " << bar;
+      reseeded = reseeded || (bar > 2 && ZEB_IndicatorValue(h, 0) == 0.0);
+    }
+    EXPECT_TRUE(reseeded) << length;
+  }
+}
+
 }  // namespace
 }  // namespace zeb

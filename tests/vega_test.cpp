@@ -14,6 +14,11 @@
 namespace zeb {
 namespace {
 
+// The state the outputs do not show, through Vega's read-only test seam.
+Vega::Snapshot StateOf(int32_t h) {
+  return static_cast<Vega*>(registry::Find(h))->SnapshotForTesting();
+}
+
 // Scripts bars through the exported API against a fixed box 100..110 (the
 // threshold above 3 keeps any turn from rebuilding it). Stop 100 and target
 // 113.3 for a long, stop 110 and target 97 for a short.
@@ -23,10 +28,9 @@ class VegaScript : public ::testing::Test {
     h = test::Create("VEGA");
     ZEB_IndicatorSetParameter(h, 0, 299);
     ZEB_IndicatorSetParameter(h, 9, 3.0);
-    v().boxLow = 100.0;
-    v().boxHigh = 110.0;
+    static_cast<Vega*>(registry::Find(h))->SetBoxForTesting(100.0, 110.0);
   }
-  Vega& v() { return *static_cast<Vega*>(registry::Find(h)); }
+  Vega::Snapshot State() { return StateOf(h); }
   void Enable(bool longSide, bool shortSide) {
     ZEB_IndicatorSetParameter(h, 6, longSide);
     ZEB_IndicatorSetParameter(h, 7, shortSide);
@@ -63,13 +67,13 @@ TEST_F(VegaScript, LongEntryHoldTargetAndExit) {
   EXPECT_EQ(Out(16), 1.0);
   Next(111, 112, 104, 105);  // back inside the box, above the stop: still held
   EXPECT_EQ(Code(), 4.0);
-  EXPECT_FALSE(v().exitArmed);
+  EXPECT_FALSE(State().exitArmed);
   Next(112, 113.3, 111, 112);  // the high reaching the target arms the exit
-  EXPECT_TRUE(v().exitArmed);
+  EXPECT_TRUE(State().exitArmed);
   Next(112, 112, 95, 96);  // armed: no stop, the close below the box exits
   EXPECT_EQ(Code(), 1.0);
   EXPECT_EQ(Out(4), 96.0);
-  EXPECT_EQ(v().inPosition, 0);
+  EXPECT_FALSE(State().inPosition);
   Next(100, 101, 99, 100);
   EXPECT_EQ(Code(), 2.0);
   EXPECT_EQ(Out(15), 0.0);
@@ -83,7 +87,7 @@ TEST_F(VegaScript, EntryAboveTheBoxAtTheOpenAndNotAtTheEdge) {
   EXPECT_EQ(Code(), 2.0);
   Next(112, 113, 111, 112);
   EXPECT_EQ(Out(6), 112.0);
-  EXPECT_EQ(v().entryCount, v().calcCount);
+  EXPECT_EQ(State().entryCount, State().calcCount);
 }
 
 TEST_F(VegaScript, LongStopsOnTheCloseOrOnTheLow) {
@@ -93,8 +97,8 @@ TEST_F(VegaScript, LongStopsOnTheCloseOrOnTheLow) {
   EXPECT_EQ(Code(), 4.0);
   Next(101, 102, 98, 99);
   EXPECT_EQ(Code(), 6.0);
-  EXPECT_EQ(v().lastEvent, Vega::kLongStopped);
-  EXPECT_EQ(v().inPosition, 0);
+  EXPECT_EQ(State().lastEvent, VegaEvent::kLongStopped);
+  EXPECT_FALSE(State().inPosition);
 
   ZEB_IndicatorSetParameter(h, 11, 1);
   EnterLong();
@@ -112,9 +116,9 @@ TEST_F(VegaScript, ShortEntryTargetStrictlyBelowAndExit) {
   EXPECT_EQ(Out(11), 100.0 - 0.03 * 100.0);
   Next(99, 99.5, 97, 98);  // a low equal to the target does not arm
   EXPECT_EQ(Code(), 5.0);
-  EXPECT_FALSE(v().exitArmed);
+  EXPECT_FALSE(State().exitArmed);
   Next(98, 99, 96.9, 98);
-  EXPECT_TRUE(v().exitArmed);
+  EXPECT_TRUE(State().exitArmed);
   Next(98, 104, 97, 100.5);
   EXPECT_EQ(Code(), 1.0);
   EXPECT_EQ(Out(5), 100.5);
@@ -129,7 +133,7 @@ TEST_F(VegaScript, ShortStopsOnTheCloseOrOnTheHigh) {
   EXPECT_EQ(Code(), 5.0);
   Next(109, 112, 108, 111);
   EXPECT_EQ(Code(), 6.0);
-  EXPECT_EQ(v().lastEvent, Vega::kShortStopped);
+  EXPECT_EQ(State().lastEvent, VegaEvent::kShortStopped);
   ZEB_IndicatorSetParameter(h, 11, 1);
   EnterShort();
   Next(105, 110.5, 104, 109);
@@ -139,19 +143,19 @@ TEST_F(VegaScript, ShortStopsOnTheCloseOrOnTheHigh) {
 TEST_F(VegaScript, RecalculationUndoesEntries) {
   Enable(true, true);
   EnterLong();
-  const int64_t firstEntry = v().entryCount;
+  const int64_t firstEntry = State().entryCount;
   Revise(109, 111, 108, 110.8);  // still above: entered again with the new count
   EXPECT_EQ(Code(), 3.0);
-  EXPECT_EQ(v().entryCount, firstEntry + 1);
+  EXPECT_EQ(State().entryCount, firstEntry + 1);
   Revise(109, 111, 104, 105);  // inside the box: the entry is gone
   EXPECT_EQ(Code(), 2.0);
-  EXPECT_EQ(v().inPosition, 0);
-  EXPECT_EQ(v().longOpen, 0);
+  EXPECT_FALSE(State().inPosition);
+  EXPECT_FALSE(State().longOpen);
   EnterShort();
   Revise(101, 102, 99, 101);
-  EXPECT_EQ(v().shortOpen, 0);
-  EXPECT_EQ(v().inPosition, 0);
-  EXPECT_EQ(v().entryCount, 0);
+  EXPECT_FALSE(State().shortOpen);
+  EXPECT_FALSE(State().inPosition);
+  EXPECT_EQ(State().entryCount, 0);
 }
 
 TEST_F(VegaScript, RecalculationRestoresExitedAndStoppedPositions) {
@@ -162,9 +166,9 @@ TEST_F(VegaScript, RecalculationRestoresExitedAndStoppedPositions) {
   EXPECT_EQ(Code(), 1.0);
   Revise(112, 112, 110, 111);  // the exit is undone: long again, target touched
   EXPECT_EQ(Code(), 4.0);
-  EXPECT_EQ(v().longOpen, 1);
-  EXPECT_TRUE(v().exitArmed);
-  EXPECT_EQ(v().entryCount, 1);
+  EXPECT_TRUE(State().longOpen);
+  EXPECT_TRUE(State().exitArmed);
+  EXPECT_EQ(State().entryCount, 1);
   Revise(112, 112, 104, 106);  // and can exit again on the same bar
   EXPECT_EQ(Code(), 1.0);
   EXPECT_EQ(Out(4), 106.0);
@@ -174,23 +178,24 @@ TEST_F(VegaScript, RecalculationRestoresExitedAndStoppedPositions) {
   EXPECT_EQ(Code(), 6.0);
   Revise(101, 102, 100, 101);
   EXPECT_EQ(Code(), 4.0);
-  EXPECT_EQ(v().longOpen, 1);
-  EXPECT_FALSE(v().exitArmed);
+  EXPECT_TRUE(State().longOpen);
+  EXPECT_FALSE(State().exitArmed);
 
+  Next(101, 102, 98, 99);  // stopped again, so that a short can open
+  EXPECT_EQ(Code(), 6.0);
   Enable(false, true);
-  v().longOpen = v().inPosition = 0;
   EnterShort();
   Next(99, 112, 98, 111);
   EXPECT_EQ(Code(), 6.0);
   Revise(99, 105, 98, 104);
   EXPECT_EQ(Code(), 5.0);
-  EXPECT_EQ(v().shortOpen, 1);
+  EXPECT_TRUE(State().shortOpen);
   Next(99, 100, 96, 98);
   Next(99, 104, 98, 103);
   EXPECT_EQ(Code(), 1.0);
   Revise(99, 100, 98, 99);  // the short exit is undone: short again, target touched
-  EXPECT_EQ(v().shortOpen, 1);
-  EXPECT_TRUE(v().exitArmed);
+  EXPECT_TRUE(State().shortOpen);
+  EXPECT_TRUE(State().exitArmed);
   EXPECT_EQ(Code(), 5.0);
 }
 
@@ -204,15 +209,15 @@ TEST_F(VegaScript, ShortExitAboveTheBoxReversesIntoALong) {
   EXPECT_EQ(Out(14), 1.0);
   EXPECT_EQ(Out(6), 110.0);
   EXPECT_EQ(Out(7), 100.0);
-  EXPECT_EQ(v().longOpen, 1);
-  EXPECT_EQ(v().lastEvent, Vega::kLongEntry);
+  EXPECT_TRUE(State().longOpen);
+  EXPECT_EQ(State().lastEvent, VegaEvent::kLongEntry);
   // The long side is disabled: the long is never examined again and blocks
   // new shorts.
   Next(100, 101, 90, 91);
   EXPECT_EQ(Code(), 2.0);
   EXPECT_EQ(Out(7), 100.0);
-  EXPECT_EQ(v().inPosition, 1);
-  EXPECT_EQ(v().shortOpen, 0);
+  EXPECT_TRUE(State().inPosition);
+  EXPECT_FALSE(State().shortOpen);
 }
 
 TEST_F(VegaScript, ReversedLongIsStoppedAtOnceUnderWidenedStops) {
@@ -222,12 +227,12 @@ TEST_F(VegaScript, ReversedLongIsStoppedAtOnceUnderWidenedStops) {
   ZEB_IndicatorSetParameter(h, 17, 0);
   Enable(false, true);
   Next(101, 102, 96, 99);
-  EXPECT_TRUE(v().exitArmed);
+  EXPECT_TRUE(State().exitArmed);
   Next(109, 112, 105, 111);
   EXPECT_EQ(Code(), 6.0);
   EXPECT_EQ(Out(7), 130.0);
-  EXPECT_EQ(v().inPosition, 0);
-  EXPECT_EQ(v().shortStop, 80.0);
+  EXPECT_FALSE(State().inPosition);
+  EXPECT_EQ(State().shortStop, 80.0);
 }
 
 TEST_F(VegaScript, LongExitBelowTheBoxTurnsShortOnlyThroughTheShortSide) {
@@ -236,7 +241,7 @@ TEST_F(VegaScript, LongExitBelowTheBoxTurnsShortOnlyThroughTheShortSide) {
   Next(112, 114, 111, 112);
   Next(100, 101, 95, 96);
   EXPECT_EQ(Code(), 1.0);
-  EXPECT_EQ(v().inPosition, 0);
+  EXPECT_FALSE(State().inPosition);
   Enable(true, true);
   EnterLong();
   Next(112, 114, 111, 112);
@@ -244,7 +249,7 @@ TEST_F(VegaScript, LongExitBelowTheBoxTurnsShortOnlyThroughTheShortSide) {
   EXPECT_EQ(Code(), 3.0);
   EXPECT_EQ(Out(14), 2.0);
   EXPECT_EQ(Out(4), 96.0);
-  EXPECT_EQ(v().shortOpen, 1);
+  EXPECT_TRUE(State().shortOpen);
 }
 
 TEST_F(VegaScript, DisabledSidesLeavePositionsUnexamined) {
@@ -253,19 +258,19 @@ TEST_F(VegaScript, DisabledSidesLeavePositionsUnexamined) {
   Enable(false, false);
   Next(100, 101, 80, 85);  // far below the stop
   EXPECT_EQ(Code(), 2.0);
-  EXPECT_EQ(v().longOpen, 1);
+  EXPECT_TRUE(State().longOpen);
   Enable(false, true);
   Next(100, 101, 80, 85);  // in a position: no short opens
-  EXPECT_EQ(v().shortOpen, 0);
+  EXPECT_FALSE(State().shortOpen);
 }
 
 TEST_F(VegaScript, UndoneEntryKeepsATouchedTarget) {
   Enable(true, false);
   Next(109, 114, 108, 111);  // enters and touches the target on the same bar
-  EXPECT_TRUE(v().exitArmed);
+  EXPECT_TRUE(State().exitArmed);
   Revise(109, 114, 104, 105);
-  EXPECT_EQ(v().inPosition, 0);
-  EXPECT_TRUE(v().exitArmed);
+  EXPECT_FALSE(State().inPosition);
+  EXPECT_TRUE(State().exitArmed);
   // The next long skips its stops and exits on the first close back inside.
   EnterLong();
   Next(105, 106, 90, 95);
@@ -292,28 +297,28 @@ TEST(Vega, WithoutABoxALongOpensAtOnceAndIsArmed) {
   const int32_t h = test::Create("VEGA");
   ZEB_IndicatorSetParameter(h, 6, 1);
   test::Feed(h, {1, 1, 5, 6, 4, 5.5, 10, 0});
-  Vega& v = *static_cast<Vega*>(registry::Find(h));
   EXPECT_EQ(ZEB_IndicatorValue(h, 12), 3.0);
   EXPECT_EQ(ZEB_IndicatorValue(h, 6), 5.0);
   EXPECT_EQ(ZEB_IndicatorValue(h, 7), 0.0);
-  EXPECT_TRUE(v.exitArmed);
+  EXPECT_TRUE(StateOf(h).exitArmed);
 }
 
 TEST(Vega, TurnsRebuildTheBoxFromTheProfileWindow) {
   const int32_t h = test::Create("VEGA");
   ZEB_IndicatorSetParameter(h, 0, 1);
   ZEB_IndicatorSetParameter(h, 5, 50);
-  Vega& v = *static_cast<Vega*>(registry::Find(h));
+  const Indicator& bars = *registry::Find(h);  // the instance's bar series
   RsiTurnDetector reference;
   int32_t rebuilt = 0;
   for (int32_t bar = 1; bar <= 150; ++bar) {
     const double mid = 100.0 + 10.0 * std::sin(bar * 0.45) + 0.05 * bar;
     const test::Bar b{bar,       1,         mid - 0.5,       mid + 1.5 + bar % 3,
                       mid - 1.5, mid + 0.5, 100.0 + bar % 11};
-    const double before = v.boxHigh;
+    const double before = StateOf(h).boxHigh;
     test::Feed(h, b);
+    const Vega::Snapshot state = StateOf(h);
     if (reference.Update(b.open, b.high, b.low, b.close) == 0) {
-      EXPECT_EQ(v.boxHigh, before);
+      EXPECT_EQ(state.boxHigh, before);
       continue;
     }
     ++rebuilt;
@@ -323,30 +328,30 @@ TEST(Vega, TurnsRebuildTheBoxFromTheProfileWindow) {
     double upper = 0.0;
     double peak = 0.0;
     double lower = 0.0;
-    BuildVolumeProfile(v, profile, 10, 7, 0, 50.0, lowest, highest);
+    BuildVolumeProfile(bars, profile, 10, 7, 0, 50.0, lowest, highest);
     FindProfileBox(profile, 10, lowest, highest, upper, peak, lower);
-    EXPECT_EQ(v.boxHigh, upper);
-    EXPECT_EQ(v.boxPeak, peak);
-    EXPECT_EQ(v.boxLow, lower);
+    EXPECT_EQ(state.boxHigh, upper);
+    EXPECT_EQ(state.boxPeak, peak);
+    EXPECT_EQ(state.boxLow, lower);
   }
   EXPECT_GE(rebuilt, 3);
 }
 
 TEST(Vega, ParametersClampAndProfileLookbackRestartsTheDetector) {
   const int32_t h = test::Create("VEGA");
-  Vega& v = *static_cast<Vega*>(registry::Find(h));
-  EXPECT_EQ(v.detector.period, 5);
-  EXPECT_EQ(v.profileLookback, 7);
+  EXPECT_EQ(StateOf(h).detectorPeriod, 5);
+  EXPECT_EQ(StateOf(h).profileLookback, 7);
   ZEB_IndicatorSetParameter(h, 1, 400);
-  EXPECT_EQ(v.profileLookback, 299);
-  EXPECT_EQ(v.detector.period, 299);
+  EXPECT_EQ(StateOf(h).profileLookback, 299);
+  EXPECT_EQ(StateOf(h).detectorPeriod, 299);
   ZEB_IndicatorSetParameter(h, 8, -10);
   ZEB_IndicatorSetParameter(h, 10, 500);
   ZEB_IndicatorSetParameter(h, 2, 9);
-  EXPECT_EQ(v.stopFactor, -3.0);
-  EXPECT_EQ(v.storedIntegers[2], 100);
-  EXPECT_EQ(v.storedIntegers[0], 7);
-  EXPECT_EQ(v.storedIntegers[1], 3);
+  const Vega::Snapshot state = StateOf(h);
+  EXPECT_EQ(state.stopFactor, -3.0);
+  EXPECT_EQ(state.storedIntegers[2], 100);
+  EXPECT_EQ(state.storedIntegers[0], 7);
+  EXPECT_EQ(state.storedIntegers[1], 3);
 }
 
 // Pinned outputs over a fixed stream: the native and Win32 builds agree bit for bit.

@@ -118,8 +118,9 @@ TEST(WallInd, Parameters) {
   EXPECT_EQ(w.detector.period, 1);
   ZEB_IndicatorSetParameter(h, 2, 9);
   EXPECT_EQ(w.signalThreshold, 3);
+  ZEB_IndicatorSetParameter(h, 3, 7.5);
   ZEB_IndicatorSetParameter(h, 3, nan);
-  EXPECT_TRUE(std::isnan(w.maxWidth));
+  EXPECT_EQ(w.maxWidth, 7.5);
   // Mode 0 never feeds the detector.
   Feed(h, {1, 1, 10, 11, 9, 10});
   EXPECT_EQ(w.detector.updateCount, 0);

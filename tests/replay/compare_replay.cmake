@@ -1,4 +1,5 @@
-# Runs the replay natively and on Win32 and fails when any line differs.
+# Runs the replay natively and on a cross target (TARGET, e.g. win64, run
+# through TARGET_REPLAY) and fails when any line differs.
 cmake_minimum_required(VERSION 3.20)
 if(NOT EXISTS ${NATIVE_DIR}/CMakeCache.txt)
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${NATIVE_DIR}
@@ -14,19 +15,19 @@ if(NOT result EQUAL 0)
 endif()
 execute_process(COMMAND ${NATIVE_DIR}/tests/replay/zeb_replay ${BARS}
   OUTPUT_FILE ${OUT_DIR}/replay_native.txt RESULT_VARIABLE native_result)
-execute_process(COMMAND ${WIN32_REPLAY} ${BARS}
-  OUTPUT_FILE ${OUT_DIR}/replay_win32.txt RESULT_VARIABLE win32_result)
-if(NOT native_result EQUAL 0 OR NOT win32_result EQUAL 0)
-  message(FATAL_ERROR "replay failed: native ${native_result}, Win32 ${win32_result}")
+execute_process(COMMAND ${TARGET_REPLAY} ${BARS}
+  OUTPUT_FILE ${OUT_DIR}/replay_${TARGET}.txt RESULT_VARIABLE target_result)
+if(NOT native_result EQUAL 0 OR NOT target_result EQUAL 0)
+  message(FATAL_ERROR "replay failed: native ${native_result}, ${TARGET} ${target_result}")
 endif()
 file(STRINGS ${OUT_DIR}/replay_native.txt native)
-file(STRINGS ${OUT_DIR}/replay_win32.txt win32)
+file(STRINGS ${OUT_DIR}/replay_${TARGET}.txt target)
 string(REPLACE ";" "\n" native_text "${native}")
-string(REPLACE ";" "\n" win32_text "${win32}")
+string(REPLACE ";" "\n" target_text "${target}")
 message(STATUS "native:\n${native_text}")
-if(NOT native STREQUAL win32)
-  message(FATAL_ERROR "the Win32 replay differs from the native one:\n${win32_text}")
+if(NOT native STREQUAL target)
+  message(FATAL_ERROR "the ${TARGET} replay differs from the native one:\n${target_text}")
 endif()
 list(LENGTH native lines)
 math(EXPR keywords "${lines} - 2")
-message(STATUS "Win32 and native replays are bit-identical for ${keywords} keywords")
+message(STATUS "${TARGET} and native replays are bit-identical for ${keywords} keywords")

@@ -63,6 +63,44 @@ TEST(BarFile, UsualLayouts) {
   EXPECT_EQ(bars[1].number, 7);
 }
 
+TEST(BarFile, IntegerTimesAndDateTimeColumns) {
+  // HHMM and HHMMSS digits, as zebi itself prints times: 0 is midnight, 30 is 00:30.
+  auto bars = Read(
+      "date,time,open,high,low,close\n20240102,0,1,1,1,1\n20240102,30,1,1,1,1\n"
+      "20240102,1555,1,1,1,1\n20240102,93015,1,1,1,1\n");
+  ASSERT_EQ(bars.size(), 4u);
+  EXPECT_EQ(bars[0].time, 0);
+  EXPECT_EQ(bars[1].time, 30);
+  EXPECT_EQ(bars[2].time, 1555);
+  EXPECT_EQ(bars[3].time, 93015);
+  EXPECT_NE(ErrorOf("date,time,open,high,low,close\n20240102,960,1,1,1,1\n"), "");
+  EXPECT_NE(ErrorOf("date,time,open,high,low,close\n20240102,2400,1,1,1,1\n"), "");
+  // One ISO 8601 datetime column, with a T or a blank.
+  bars =
+      Read("DateTime,open,high,low,close\n2024-01-02T09:30:00,1,1,1,1\n2024-01-02 09:35,1,1,1,1\n");
+  ASSERT_EQ(bars.size(), 2u);
+  EXPECT_EQ(bars[0].date, 20240102);
+  EXPECT_EQ(bars[0].time, 93000);
+  EXPECT_EQ(bars[1].time, 935);
+}
+
+TEST(BarFile, ReaderStreamsAndTellsTheVolumeLayout) {
+  std::istringstream in(
+      "date,open,high,low,close,volume\n20240102,1,1,1,1,5\n\n20240103,1,1,1,1,6\n");
+  BarReader reader(in, "bars.csv");
+  EXPECT_EQ(reader.VolumeColumns(), 1);
+  EXPECT_FALSE(reader.HasBarNumbers());
+  Bar bar;
+  ASSERT_TRUE(reader.Next(bar));
+  EXPECT_EQ(reader.Line(), 2);
+  ASSERT_TRUE(reader.Next(bar));
+  EXPECT_EQ(reader.Line(), 4);
+  EXPECT_EQ(bar.volume1, 6);
+  EXPECT_FALSE(reader.Next(bar));
+  std::istringstream none("date,open,high,low,close\n");
+  EXPECT_EQ(BarReader(none, "x").VolumeColumns(), 0);
+}
+
 TEST(BarFile, BadFieldsNameFileLineAndColumn) {
   const std::string header = "date,time,open,high,low,close\n";
   const std::string good = "2024-01-02,09:30,1,2,0.5,1.5\n";
@@ -71,7 +109,7 @@ TEST(BarFile, BadFieldsNameFileLineAndColumn) {
   EXPECT_EQ(ErrorOf(header + "2024-13-02,09:30,1,2,0.5,1.5\n"),
             "bars.csv:2:1: date '2024-13-02' is not a date (YYYY-MM-DD or YYYYMMDD)");
   EXPECT_EQ(ErrorOf(header + "2024-01-02,9:61,1,2,0.5,1.5\n"),
-            "bars.csv:2:12: time '9:61' is not a time (HH:MM or HH:MM:SS)");
+            "bars.csv:2:12: time '9:61' is not a time (HH:MM, HH:MM:SS, HHMM or HHMMSS)");
   EXPECT_EQ(ErrorOf(header + "2024-01-02,09:30,1,2,0.5\n"),
             "bars.csv:2:25: the line ends before the 'close' field");
   EXPECT_EQ(ErrorOf(header + "2024-01-02,09:30,1,2,0.5,1.5,9\n"),
@@ -101,6 +139,12 @@ TEST(BarFile, BadHeadersAndEmptyFiles) {
     FAIL();
   } catch (const InputError& e) {
     EXPECT_EQ(std::string(e.what()).rfind("/nonexistent/bars.csv: cannot open", 0), 0u);
+  }
+  try {
+    ReadBarFile("/");
+    FAIL();
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()), "/: cannot read: Is a directory");
   }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "chart_axes.h"
 #include "svg_text.h"
 #include "zeb_indicators.h"
 
@@ -95,12 +96,14 @@ TEST(ZebiChart, EachRoleDrawsItsShape) {
   const std::string svg = Fixture().Draw();
   EXPECT_TRUE(TagsBalance(svg));
   EXPECT_NE(svg.find("TEST &amp; &lt;CO&gt;"), std::string::npos);
-  EXPECT_EQ(Count(svg, "stroke-width=\"1.3\""), 1u);   // the level: one step path
-  EXPECT_EQ(Count(svg, "fill-opacity=\"0.18\""), 2u);  // the band: one rectangle per run
-  EXPECT_EQ(Count(svg, "stroke-width=\"0.6\""), 2u);   // the marker, where it changes
+  EXPECT_EQ(Count(svg, "stroke-width=\"1.3\""), 1u);  // the level: one step path
+  // The band: one rectangle per run, and its legend swatch.
+  EXPECT_EQ(Count(svg, "fill-opacity=\"0.18\""), 3u);
+  EXPECT_EQ(Count(svg, "stroke-width=\"0.6\""),
+            3u);  // the marker where it changes, and in the legend
   // The line (split at its gap) and the far-off Auto output, both in the pane.
   EXPECT_EQ(Count(svg, "<polyline"), 3u);
-  EXPECT_EQ(Count(svg, "height=\"6\""), 4u);  // flag ticks
+  EXPECT_EQ(Count(svg, "height=\"6\""), 5u);  // flag ticks, and the legend's
   EXPECT_EQ(svg.find("e+300"), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
 }
@@ -109,7 +112,88 @@ TEST(ZebiChart, ShowsOnlyTheNewestBars) {
   const std::string svg = Fixture().Draw(10);
   EXPECT_TRUE(TagsBalance(svg));
   EXPECT_NE(svg.find("last 10 of 40 bars"), std::string::npos);
-  EXPECT_EQ(Count(svg, "stroke-width=\"0.6\""), 1u);  // only the marker at bar 30 remains
+  EXPECT_EQ(Count(svg, "stroke-width=\"0.6\""), 2u);  // the marker at bar 30 and the legend's
+}
+
+TEST(ZebiChart, LegendShowsWhatIsDrawnAsItIsDrawn) {
+  const std::string svg = Fixture().Draw();
+  // A band is one entry named by both edges; the figure and the unpublished
+  // outputs have none.
+  EXPECT_EQ(Count(svg, "<g class=\"legend\">"), 6u);
+  EXPECT_NE(svg.find(">out1/out2</text>"), std::string::npos);
+  EXPECT_EQ(svg.find(">out2</text>"), std::string::npos);
+  EXPECT_EQ(svg.find(">out6</text>"), std::string::npos);
+  // Levels and lines as strokes, the marker in its shape.
+  const size_t marker = svg.find("<g class=\"legend\"><path");
+  EXPECT_NE(marker, std::string::npos);
+  EXPECT_EQ(Count(svg, "<g class=\"legend\"><line"), 3u);
+}
+
+TEST(ZebiChart, AxesUseRoundValuesAndTheZeroLine) {
+  const std::string svg = Fixture().Draw();
+  // Prices 98.8..106.2 (padded): ticks every 1 or 2, printed without decimals.
+  EXPECT_NE(svg.find("text-anchor=\"end\">100</text>"), std::string::npos);
+  EXPECT_EQ(svg.find("99.7"), std::string::npos);
+  EXPECT_EQ(Count(svg, "class=\"zero-line\""), 1u);  // the pane's line crosses 0
+  EXPECT_GE(Count(svg, "class=\"pane-tick\""), 2u);
+  EXPECT_GE(Count(svg, "class=\"volume-tick\""), 1u);
+}
+
+TEST(ZebiChart, LevelsOffTheScaleAreMarkedAtTheEdge) {
+  Fixture f;
+  for (size_t bar = 30; bar < 40; ++bar) f.replay.values[bar * 8] = 1000;  // the level jumps
+  const std::string svg = f.Draw();
+  EXPECT_NE(svg.find("out0 1000 above"), std::string::npos);
+  // Overlays are clipped to the candles, never drawn over the volume bars.
+  EXPECT_NE(svg.find("<g clip-path=\"url(#candles)\">"), std::string::npos);
+}
+
+TEST(ZebiChart, RoundTicks) {
+  EXPECT_EQ(RoundTicks(101.18, 108.61, 6), (std::vector<double>{102, 104, 106, 108}));
+  EXPECT_EQ(RoundTicks(0, 1, 4), (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
+  EXPECT_EQ(RoundTicks(-40.1, 43.3, 4), (std::vector<double>{-25, 0, 25}));
+  EXPECT_TRUE(RoundTicks(1, 1, 4).empty());
+  EXPECT_TRUE(RoundTicks(0, std::nan(""), 4).empty());
+  EXPECT_EQ(TickLabel(0.25, 0.25), "0.25");
+  EXPECT_EQ(TickLabel(104, 2), "104");
+  EXPECT_EQ(TickLabel(-2.5, 2.5), "-2.5");
+}
+
+std::vector<Bar> Dated(const std::vector<std::pair<int32_t, int32_t>>& stamps) {
+  std::vector<Bar> bars;
+  for (const auto& [date, time] : stamps) {
+    Bar b;
+    b.date = date;
+    b.time = time;
+    bars.push_back(b);
+  }
+  return bars;
+}
+
+TEST(ZebiChart, TimeMarksFollowTheCalendar) {
+  // Daily bars over two years: one mark per quarter, not one per bar, with the year.
+  std::vector<std::pair<int32_t, int32_t>> days;
+  for (int32_t y = 2020; y <= 2021; ++y) {
+    for (int32_t m = 1; m <= 12; ++m) {
+      for (int32_t d = 1; d <= 20; ++d) days.push_back({y * 10000 + m * 100 + d, 0});
+    }
+  }
+  auto marks = TimeMarks(Dated(days), 0, days.size(), 12);
+  ASSERT_EQ(marks.size(), 7u);
+  EXPECT_EQ(marks[0].label, "Apr 2020");
+  EXPECT_EQ(marks[3].label, "Jan 2021");
+  // Intraday bars of one day: times of day, every fourth bar.
+  std::vector<std::pair<int32_t, int32_t>> day;
+  for (int32_t i = 0; i < 48; ++i) day.push_back({20240102, 930 + i / 12 * 100 + i % 12 * 5});
+  marks = TimeMarks(Dated(day), 0, day.size(), 12);
+  ASSERT_FALSE(marks.empty());
+  EXPECT_EQ(marks[0].label, "09:50");
+  // A few days of intraday bars: one mark per day.
+  std::vector<std::pair<int32_t, int32_t>> week;
+  for (int32_t i = 0; i < 50; ++i) week.push_back({20240102 + i / 10, 930 + i % 10});
+  marks = TimeMarks(Dated(week), 0, week.size(), 12);
+  ASSERT_EQ(marks.size(), 4u);
+  EXPECT_EQ(marks[0].label, "01-03");
 }
 
 TEST(ZebiChart, NoBarsStillMakesADocument) {
@@ -176,6 +260,16 @@ TEST(ZebiChart, ProfileComesFromTheInstance) {
   const double step = (1200.0 - 72 - 16 - 150) / 120;
   EXPECT_NE(
       svg.find("<rect x=\"" + Px(72 + 39 * step) + "\" y=\"64.0\" width=\"" + Px(81 * step) + "\""),
+      std::string::npos);
+  // The window's label inside it; a narrow window gets it on its left, clear of the profile.
+  EXPECT_NE(svg.find("x=\"" + Px(72 + 39 * step + 3) + "\" y=\"76.0\" text-anchor=\"start\""),
+            std::string::npos);
+  std::ostringstream narrow;
+  WriteChart(narrow, info, bars,
+             RunReplay(info, bars, {ParseSettings(info, "lastBack=3"), 0, "S", false}),
+             ParseSettings(info, "lastBack=3"));
+  EXPECT_NE(
+      narrow.str().find("x=\"" + Px(72 + 116 * step - 3) + "\" y=\"76.0\" text-anchor=\"end\""),
       std::string::npos);
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 
@@ -63,12 +64,16 @@ std::string Fold(const std::string& header) {
 
 int ColumnOf(const std::string& header) {
   static const std::map<std::string, int> kNames = {
-      {"bar", kBar},          {"barnumber", kBar},      {"date", kDate},
-      {"time", kTime},        {"open", kOpen},          {"high", kHigh},
-      {"low", kLow},          {"close", kClose},        {"volume", kVolume},
-      {"vol", kVolume},       {"volume1", kVolume1},    {"volume2", kVolume2},
-      {"upvolume", kVolume1}, {"downvolume", kVolume2}, {"upvol", kVolume1},
-      {"downvol", kVolume2},  {"up", kVolume1},         {"down", kVolume2}};
+      {"bar", kBar},          {"barnumber", kBar},
+      {"date", kDate},        {"datetime", kDate},
+      {"timestamp", kDate},   {"time", kTime},
+      {"open", kOpen},        {"high", kHigh},
+      {"low", kLow},          {"close", kClose},
+      {"volume", kVolume},    {"vol", kVolume},
+      {"volume1", kVolume1},  {"volume2", kVolume2},
+      {"upvolume", kVolume1}, {"downvolume", kVolume2},
+      {"upvol", kVolume1},    {"downvol", kVolume2},
+      {"up", kVolume1},       {"down", kVolume2}};
   const auto it = kNames.find(Fold(header));
   return it == kNames.end() ? -1 : it->second;
 }
@@ -116,9 +121,21 @@ bool ParseDate(const std::string& text, int32_t& out) {
   return true;
 }
 
+// HHMM or HHMMSS as digits only, the way integer times are usually stored:
+// up to four digits are hours and minutes (0 is midnight, 30 is 00:30).
+bool ParseDigitTime(const std::string& text, int32_t& out) {
+  int32_t v = 0;
+  if (text.size() > 6 || !ParseDigits(text, v)) return false;
+  const bool seconds = text.size() > 4;
+  const int32_t hm = seconds ? v / 100 : v;
+  if (hm / 100 > 23 || hm % 100 > 59 || (seconds && v % 100 > 59)) return false;
+  out = v;
+  return true;
+}
+
 bool ParseTime(const std::string& text, int32_t& out) {
   const size_t colon = text.find(':');
-  if (colon == std::string::npos) return false;
+  if (colon == std::string::npos) return ParseDigitTime(text, out);
   const size_t second = text.find(':', colon + 1);
   int32_t h = 0, m = 0, s = 0;
   const std::string minutes =
@@ -134,10 +151,12 @@ bool ParseTime(const std::string& text, int32_t& out) {
   return true;
 }
 
+}  // namespace
+
 // Reads the data lines once the header has fixed where each column lies.
-class RowReader {
+class BarReader::Rows {
  public:
-  RowReader(const std::string& name, const std::vector<Field>& header, char separator)
+  Rows(const std::string& name, const std::vector<Field>& header, char separator)
       : name_(name), header_(header), separator_(separator) {
     where_.assign(kCount, -1);
     for (size_t i = 0; i < header.size(); ++i) {
@@ -186,7 +205,7 @@ class RowReader {
       Fail(kDate, "does not end in a time (HH:MM or HH:MM:SS)");
     }
     if (Has(kTime) && !ParseTime(Text(kTime), bar.time)) {
-      Fail(kTime, "is not a time (HH:MM or HH:MM:SS)");
+      Fail(kTime, "is not a time (HH:MM, HH:MM:SS, HHMM or HHMMSS)");
     }
     Number(kOpen, bar.open);
     Number(kHigh, bar.high);
@@ -198,9 +217,14 @@ class RowReader {
     return bar;
   }
 
- private:
   bool Has(int column) const { return where_[static_cast<size_t>(column)] >= 0; }
+  int VolumeColumns() const {
+    return Has(kVolume) ? 1 : (Has(kVolume1) ? 1 : 0) + (Has(kVolume2) ? 1 : 0);
+  }
+  bool HasBarNumbers() const { return Has(kBar); }
+  const std::string& Name() const { return name_; }
 
+ private:
   const std::string& Text(int column) const {
     const size_t at = static_cast<size_t>(where_[static_cast<size_t>(column)]);
     if (at >= fields_.size()) {
@@ -235,35 +259,77 @@ class RowReader {
   int line_ = 0;
 };
 
-}  // namespace
-
 InputError::InputError(const std::string& file, int line, int column, const std::string& what)
     : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) +
                          (column > 0 ? ":" + std::to_string(column) : std::string()) + ": " +
                          what) {}
 
-std::vector<Bar> ReadBars(std::istream& in, const std::string& name) {
+BarReader::BarReader(std::istream& in, const std::string& name) : in_(in) {
   std::string line;
   if (!std::getline(in, line) || Trim(line).empty()) {
     throw InputError(name, 1, 0, "no header line (expected e.g. date,time,open,high,low,close)");
   }
+  bytes_ = line.size() + 1;
   if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) line.erase(0, 3);  // byte order mark
   const char separator = SeparatorOf(line);
-  RowReader reader(name, SplitFields(line, separator), separator);
-  std::vector<Bar> bars;
-  int lineNumber = 1;
-  while (std::getline(in, line)) {
-    ++lineNumber;
+  rows_ = std::make_unique<Rows>(name, SplitFields(line, separator), separator);
+}
+
+BarReader::~BarReader() = default;
+
+bool BarReader::Next(Bar& bar) {
+  std::string line;
+  while (std::getline(in_, line)) {
+    ++line_;
+    bytes_ += line.size() + 1;
     if (Trim(line).empty()) continue;
-    bars.push_back(reader.Read(line, lineNumber, static_cast<int32_t>(bars.size()) + 1));
+    bar = rows_->Read(line, line_, ++count_);
+    return true;
   }
-  if (bars.empty()) throw InputError(name, lineNumber, 0, "no bars after the header");
+  if (count_ == 0) throw InputError(Name(), line_, 0, "no bars after the header");
+  return false;
+}
+
+const std::string& BarReader::Name() const {
+  return rows_->Name();
+}
+int BarReader::Line() const {
+  return line_;
+}
+unsigned long long BarReader::BytesRead() const {
+  return bytes_;
+}
+bool BarReader::HasBarNumbers() const {
+  return rows_->HasBarNumbers();
+}
+int BarReader::VolumeColumns() const {
+  return rows_->VolumeColumns();
+}
+
+std::vector<Bar> ReadBars(std::istream& in, const std::string& name) {
+  BarReader reader(in, name);
+  std::vector<Bar> bars;
+  Bar bar;
+  while (reader.Next(bar)) bars.push_back(bar);
   return bars;
 }
 
+void OpenBarFile(std::ifstream& in, const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    throw InputError(path, 0, 0, std::string("cannot read: ") + std::strerror(EISDIR));
+  }
+  errno = 0;
+  in.open(path, std::ios::binary);
+  if (!in) {
+    throw InputError(path, 0, 0,
+                     std::string("cannot open: ") + std::strerror(errno ? errno : ENOENT));
+  }
+}
+
 std::vector<Bar> ReadBarFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError(path, 0, 0, std::string("cannot open: ") + std::strerror(errno));
+  std::ifstream in;
+  OpenBarFile(in, path);
   return ReadBars(in, path);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "chart_axes.h"
 #include "chart_profile.h"
 #include "format_number.h"
 #include "svg_text.h"
@@ -29,6 +30,7 @@ constexpr double kVolumeShare = 0.18;  // of the price area, at its bottom
 constexpr double kGap = 24;
 constexpr double kPaneHeight = 170;  // with lines; flags alone take a strip
 constexpr double kBottom = 28;
+constexpr double kWindowLabelWidth = 90;  // "profile window" at the font size used
 
 // A price output counts as published when it is a finite non-zero number:
 // indicators read 0 until they have computed a level.
@@ -46,7 +48,7 @@ class Chart {
  public:
   Chart(const zeb::IndicatorInfo& info, const std::vector<Bar>& bars, const Replay& replay,
         const std::vector<ParameterSetting>& settings, const ChartOptions& options)
-      : info_(info), bars_(bars), replay_(replay), settings_(settings) {
+      : info_(info), bars_(bars), replay_(replay), settings_(settings), options_(options) {
     count_ = std::min(options.lastBars == 0 ? bars.size() : options.lastBars, bars.size());
     first_ = bars.size() - count_;
     ClassifyColumns();
@@ -62,6 +64,9 @@ class Chart {
         << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n"
         << "<defs><clipPath id=\"price\"><rect x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop)
         << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(kPriceHeight)
+        << "\"/></clipPath><clipPath id=\"candles\"><rect x=\"" << Px(kLeft) << "\" y=\""
+        << Px(kTop) << "\" width=\"" << Px(plotWidth_) << "\" height=\""
+        << Px(kPriceHeight * (1 - kVolumeShare))
         << "\"/></clipPath><clipPath id=\"pane\"><rect x=\"" << Px(kLeft) << "\" y=\""
         << Px(paneTop_) << "\" width=\"" << Px(plotWidth_) << "\" height=\"" << Px(paneHeight_)
         << "\"/></clipPath></defs>\n";
@@ -71,15 +76,17 @@ class Chart {
       return;
     }
     Window(out);
+    Warmup(out);
     Frames(out);
     DayLines(out);
     Volume(out);
     Candles(out);
-    out << "<g clip-path=\"url(#price)\">\n";
+    out << "<g clip-path=\"url(#candles)\">\n";
     Bands(out);
     Levels(out);
     Markers(out);
     out << "</g>\n";
+    LevelsOffScale(out);
     Profile(out);
     if (hasPane_) Pane(out);
     out << "</svg>\n";
@@ -115,18 +122,8 @@ class Chart {
           role == OutputRole::ProfileHigh) {
         continue;  // read with the profile
       }
-      if (role == OutputRole::Auto) {
-        bool any = false, nearPrice = true;
-        for (size_t i = 0; i < count_; ++i) {
-          const double v = Value(i, c);
-          if (!Published(v)) continue;
-          any = true;
-          if (v < barLow_ - range || v > barHigh_ + range) nearPrice = false;
-        }
-        if (!any) continue;
-        role = nearPrice ? OutputRole::Level : OutputRole::Line;
-      }
-      if (!Drawn(c, role)) continue;
+      if (role == OutputRole::Auto) role = ResolveAuto(c, range);
+      if (role == OutputRole::Auto || !Drawn(c, role)) continue;
       if (role == OutputRole::Line) hasPane_ = hasLines_ = true;
       if (role == OutputRole::Flag) {
         hasPane_ = true;
@@ -134,6 +131,20 @@ class Chart {
       }
       series_.push_back({c, role, NextColor()});
     }
+  }
+
+  // An Auto column as a level when its published values stay within `range` of
+  // the candles, as a pane line otherwise; Auto when it publishes nothing.
+  OutputRole ResolveAuto(size_t column, double range) const {
+    bool any = false, nearPrice = true;
+    for (size_t i = 0; i < count_; ++i) {
+      const double v = Value(i, column);
+      if (!Published(v)) continue;
+      any = true;
+      if (v < barLow_ - range || v > barHigh_ + range) nearPrice = false;
+    }
+    if (!any) return OutputRole::Auto;
+    return nearPrice ? OutputRole::Level : OutputRole::Line;
   }
 
   // Whether a column has anything to draw in the window: outputs that stay
@@ -153,10 +164,27 @@ class Chart {
     if (profile_.nearEnd > last) return;  // the window lies before the bars shown
     const size_t first = static_cast<size_t>(last - std::min(profile_.farEnd, last));
     const size_t end = static_cast<size_t>(last - profile_.nearEnd);
-    out << "<rect x=\"" << Px(X(first) - step_ / 2) << "\" y=\"" << Px(kTop) << "\" width=\""
-        << Px(step_ * static_cast<double>(end - first + 1)) << "\" height=\"" << Px(kPriceHeight)
-        << "\" fill=\"#fdf0d5\"/>\n<text x=\"" << Px(X(first) - step_ / 2 + 3) << "\" y=\""
-        << Px(kTop + 12) << "\" fill=\"#a0772b\">profile window</text>\n";
+    const double left = X(first) - step_ / 2;
+    const double width = step_ * static_cast<double>(end - first + 1);
+    // The label inside the window when it fits, else just left of it: never
+    // over the profile at the right edge.
+    const bool inside = width >= kWindowLabelWidth;
+    out << "<rect x=\"" << Px(left) << "\" y=\"" << Px(kTop) << "\" width=\"" << Px(width)
+        << "\" height=\"" << Px(kPriceHeight)
+        << "\" fill=\"#fdf0d5\"/>\n<text class=\"window-label\" x=\""
+        << Px(inside ? left + 3 : left - 3) << "\" y=\"" << Px(kTop + 12) << "\" text-anchor=\""
+        << (inside ? "start" : "end") << "\" fill=\"#a0772b\">profile window</text>\n";
+  }
+
+  // A grey background behind the bars whose outputs do not mean anything yet.
+  void Warmup(std::ostream& out) {
+    if (options_.warmupBars <= first_) return;
+    const size_t end = std::min(options_.warmupBars - first_, count_);
+    const double bottom = hasPane_ ? paneTop_ + paneHeight_ : kTop + kPriceHeight;
+    out << "<rect class=\"warmup\" x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop) << "\" width=\""
+        << Px(step_ * static_cast<double>(end)) << "\" height=\"" << Px(bottom - kTop)
+        << "\" fill=\"#e8e8e8\"/>\n<text x=\"" << Px(kLeft + 3) << "\" y=\"" << Px(bottom - 4)
+        << "\" fill=\"#777\">warm-up</text>\n";
   }
 
   void Layout() {
@@ -212,53 +240,111 @@ class Chart {
         << "<text x=\"" << Px(kLeft + 16 + 11 * static_cast<double>(std::strlen(info_.keyword)))
         << "\" y=\"20\">" << XmlEscape(std::string(info_.summary)) << "</text>\n"
         << "<text x=\"" << Px(kLeft) << "\" y=\"38\" fill=\"#555\">"
-        << XmlEscape("last " + std::to_string(count_) + " of " + std::to_string(bars_.size()) +
+        << XmlEscape("last " + std::to_string(count_) + " of " +
+                     std::to_string(options_.totalBars ? options_.totalBars : bars_.size()) +
                      " bars" + (parameters.empty() ? "" : ";" + parameters))
         << "</text>\n";
+    Legend(out);
+  }
+
+  // One entry per drawn series, each drawn as it appears in the chart: a band
+  // pair as one band, markers in their shape, lines and levels as strokes.
+  void Legend(std::ostream& out) {
     double x = kLeft;
-    for (const Series& s : series_) {
-      const std::string& name = replay_.columns[s.column].name;
-      if (x + 24 + 6.5 * static_cast<double>(name.size()) > kWidth - kRight) {
+    size_t shape = 0;
+    for (size_t i = 0; i < series_.size(); ++i) {
+      const Series& s = series_[i];
+      if (s.role == OutputRole::BandHigh) continue;  // drawn with its band low
+      std::string name = replay_.columns[s.column].name;
+      if (s.role == OutputRole::BandLow) {
+        const Series* high = BandHighOf(i);
+        if (!high) continue;  // a band without its other edge is not drawn
+        name += "/" + replay_.columns[high->column].name;
+      }
+      const double width = 28 + 6.5 * static_cast<double>(name.size());
+      if (x + width > kWidth - kRight) {
         out << "<text x=\"" << Px(x) << "\" y=\"56\">...</text>\n";
         break;
       }
-      out << "<rect x=\"" << Px(x) << "\" y=\"47\" width=\"10\" height=\"10\" fill=\"" << s.color
-          << "\"/><text x=\"" << Px(x + 14) << "\" y=\"56\">" << XmlEscape(name) << "</text>\n";
-      x += 24 + 6.5 * static_cast<double>(name.size());
+      out << "<g class=\"legend\">";
+      switch (s.role) {
+        case OutputRole::BandLow:
+          out << "<rect x=\"" << Px(x) << "\" y=\"46\" width=\"14\" height=\"10\" fill=\""
+              << s.color << "\" fill-opacity=\"0.18\" stroke=\"" << s.color
+              << "\" stroke-opacity=\"0.6\"/>";
+          break;
+        case OutputRole::Marker:
+          Mark(out, shape++, x + 7, 51, s.color);
+          break;
+        case OutputRole::Flag:
+          out << "<rect x=\"" << Px(x + 2) << "\" y=\"48\" width=\"10\" height=\"6\" fill=\""
+              << s.color << "\"/>";
+          break;
+        default:  // levels and lines
+          out << "<line x1=\"" << Px(x) << "\" x2=\"" << Px(x + 14)
+              << "\" y1=\"51\" y2=\"51\" stroke=\"" << s.color << "\" stroke-width=\"2\"/>";
+          break;
+      }
+      out << "<text x=\"" << Px(x + 18) << "\" y=\"56\">" << XmlEscape(name) << "</text></g>\n";
+      x += width;
+    }
+  }
+
+  // The band high drawn with the band low at series_[low], or null.
+  const Series* BandHighOf(size_t low) const {
+    for (size_t h = low + 1; h < series_.size(); ++h) {
+      if (series_[h].role == OutputRole::BandHigh) return &series_[h];
+    }
+    return nullptr;
+  }
+
+  // Levels whose newest value lies off the price scale: a mark at the top or
+  // bottom edge with the level's name and value, instead of a line drawn
+  // across the volume bars.
+  void LevelsOffScale(std::ostream& out) {
+    double offset[2] = {0, 0};
+    for (const Series& s : series_) {
+      if (s.role != OutputRole::Level) continue;
+      const double v = Value(count_ - 1, s.column);
+      if (!Published(v) || (v >= priceLow_ && v <= priceHigh_)) continue;
+      const bool above = v > priceHigh_;
+      const double y =
+          above ? kTop + 10 + offset[0] : kTop + kPriceHeight * (1 - kVolumeShare) - 4 - offset[1];
+      offset[above ? 0 : 1] += 13;
+      const double x = kLeft + plotWidth_ - 4;
+      out << "<g class=\"off-scale\"><path d=\"M" << Px(x) << " " << Px(y + (above ? -8 : 0))
+          << " L" << Px(x + 4) << " " << Px(y + (above ? 0 : -8)) << " L" << Px(x - 4) << " "
+          << Px(y + (above ? 0 : -8)) << " Z\" fill=\"" << s.color << "\"/><text x=\"" << Px(x - 8)
+          << "\" y=\"" << Px(y) << "\" text-anchor=\"end\" fill=\"" << s.color << "\">"
+          << XmlEscape(replay_.columns[s.column].name + " " + FormatReadable(v, 6) +
+                       (above ? " above" : " below"))
+          << "</text></g>\n";
     }
   }
 
   void Frames(std::ostream& out) {
     out << "<rect x=\"" << Px(kLeft) << "\" y=\"" << Px(kTop) << "\" width=\"" << Px(plotWidth_)
         << "\" height=\"" << Px(kPriceHeight) << "\" fill=\"none\" stroke=\"#999\"/>\n";
-    for (int k = 0; k <= 4; ++k) {
-      const double p = priceLow_ + (priceHigh_ - priceLow_) * k / 4;
+    const std::vector<double> ticks = RoundTicks(priceLow_, priceHigh_, 6);
+    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
+    for (double p : ticks) {
       const double y = PriceY(p);
-      out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(kLeft + plotWidth_) << "\" y1=\""
-          << Px(y) << "\" y2=\"" << Px(y) << "\" stroke=\"#eee\"/><text x=\"" << Px(kLeft - 4)
-          << "\" y=\"" << Px(y + 4) << "\" text-anchor=\"end\">" << FormatReadable(p, 6)
-          << "</text>\n";
+      out << "<line class=\"price-tick\" x1=\"" << Px(kLeft) << "\" x2=\"" << Px(kLeft + plotWidth_)
+          << "\" y1=\"" << Px(y) << "\" y2=\"" << Px(y) << "\" stroke=\"#eee\"/><text x=\""
+          << Px(kLeft - 4) << "\" y=\"" << Px(y + 4) << "\" text-anchor=\"end\">"
+          << TickLabel(p, step) << "</text>\n";
     }
   }
 
-  // A faint line and a label where the date changes, at most about twelve labels.
+  // Faint lines and labels at day, month or year starts, about twelve at most.
   void DayLines(std::ostream& out) {
-    std::vector<size_t> starts;
-    for (size_t i = 1; i < count_; ++i) {
-      if (bars_[first_ + i].date != bars_[first_ + i - 1].date) starts.push_back(i);
-    }
-    const size_t every = starts.size() / 12 + 1;
     const double bottom = hasPane_ ? paneTop_ + paneHeight_ : kTop + kPriceHeight;
-    for (size_t k = 0; k < starts.size(); ++k) {
-      const double x = X(starts[k]) - step_ / 2;
-      out << "<line x1=\"" << Px(x) << "\" x2=\"" << Px(x) << "\" y1=\"" << Px(kTop) << "\" y2=\""
-          << Px(bottom) << "\" stroke=\"#f0f0f0\"/>\n";
-      if (k % every != 0) continue;
-      const int32_t date = bars_[first_ + starts[k]].date;
-      char label[16];
-      std::snprintf(label, sizeof(label), "%02d-%02d", date / 100 % 100, date % 100);
-      out << "<text x=\"" << Px(x + 2) << "\" y=\"" << Px(bottom + 14) << "\" fill=\"#555\">"
-          << label << "</text>\n";
+    for (const TimeMark& mark : TimeMarks(bars_, first_, count_, 12)) {
+      const double x = X(mark.bar) - step_ / 2;
+      out << "<line class=\"time-grid\" x1=\"" << Px(x) << "\" x2=\"" << Px(x) << "\" y1=\""
+          << Px(kTop) << "\" y2=\"" << Px(bottom) << "\" stroke=\"#e4e4e4\"/>\n<text x=\""
+          << Px(x + 2) << "\" y=\"" << Px(bottom + 14) << "\" fill=\"#555\">"
+          << XmlEscape(mark.label) << "</text>\n";
     }
   }
 
@@ -279,6 +365,18 @@ class Chart {
           << Px(width) << "\" height=\"" << Px(h) << "\"/>\n";
     }
     out << "</g>\n";
+    // The scale: round volumes at the right edge of the volume area.
+    const std::vector<double> ticks = RoundTicks(0, largest, 2);
+    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : largest;
+    for (double v : ticks) {
+      if (v <= 0) continue;
+      const double y = base - v / largest * kPriceHeight * kVolumeShare;
+      out << "<line class=\"volume-tick\" x1=\"" << Px(kLeft + plotWidth_ - 6) << "\" x2=\""
+          << Px(kLeft + plotWidth_) << "\" y1=\"" << Px(y) << "\" y2=\"" << Px(y)
+          << "\" stroke=\"#889\"/><text x=\"" << Px(kLeft + plotWidth_ - 8) << "\" y=\""
+          << Px(y + 4) << "\" text-anchor=\"end\" fill=\"#667\" font-size=\"10\">vol "
+          << TickLabel(v, step) << "</text>\n";
+    }
   }
 
   void Candles(std::ostream& out) {
@@ -302,10 +400,9 @@ class Chart {
   void Bands(std::ostream& out) {
     for (size_t s = 0; s < series_.size(); ++s) {
       if (series_[s].role != OutputRole::BandLow) continue;
-      size_t h = s + 1;
-      while (h < series_.size() && series_[h].role != OutputRole::BandHigh) ++h;
-      if (h == series_.size()) continue;
-      const size_t lowColumn = series_[s].column, highColumn = series_[h].column;
+      const Series* high = BandHighOf(s);
+      if (!high) continue;
+      const size_t lowColumn = series_[s].column, highColumn = high->column;
       size_t i = 0;
       while (i < count_) {
         const double lo = Value(i, lowColumn), hi = Value(i, highColumn);
@@ -434,15 +531,17 @@ class Chart {
   void Pane(std::ostream& out) {
     out << "<rect x=\"" << Px(kLeft) << "\" y=\"" << Px(paneTop_) << "\" width=\"" << Px(plotWidth_)
         << "\" height=\"" << Px(paneHeight_) << "\" fill=\"none\" stroke=\"#999\"/>\n";
-    for (double v : {paneLow_, paneHigh_}) {
-      if (!hasLines_) break;
-      out << "<text x=\"" << Px(kLeft - 4) << "\" y=\"" << Px(PaneY(v) + 4)
-          << "\" text-anchor=\"end\">" << FormatReadable(v, 5) << "</text>\n";
-    }
-    if (hasLines_ && paneLow_ < 0 && paneHigh_ > 0) {
-      out << "<line x1=\"" << Px(kLeft) << "\" x2=\"" << Px(kLeft + plotWidth_) << "\" y1=\""
-          << Px(PaneY(0)) << "\" y2=\"" << Px(PaneY(0))
-          << "\" stroke=\"#bbb\" stroke-dasharray=\"3 3\"/>\n";
+    const std::vector<double> ticks =
+        hasLines_ ? RoundTicks(paneLow_, paneHigh_, 4) : std::vector<double>();
+    const double step = ticks.size() > 1 ? ticks[1] - ticks[0] : 1;
+    for (double v : ticks) {
+      const bool zero = v == 0.0;
+      out << "<line class=\"" << (zero ? "zero-line" : "pane-tick") << "\" x1=\"" << Px(kLeft)
+          << "\" x2=\"" << Px(kLeft + plotWidth_) << "\" y1=\"" << Px(PaneY(v)) << "\" y2=\""
+          << Px(PaneY(v)) << "\" stroke=\"" << (zero ? "#888" : "#eee") << "\""
+          << (zero ? " stroke-dasharray=\"3 3\"" : "") << "/><text x=\"" << Px(kLeft - 4)
+          << "\" y=\"" << Px(PaneY(v) + 4) << "\" text-anchor=\"end\">" << TickLabel(v, step)
+          << "</text>\n";
     }
     out << "<g clip-path=\"url(#pane)\">\n";
     size_t flagRow = 0;
@@ -488,6 +587,7 @@ class Chart {
   const std::vector<Bar>& bars_;
   const Replay& replay_;
   const std::vector<ParameterSetting>& settings_;
+  ChartOptions options_;
   size_t first_ = 0, count_ = 0;
   std::vector<Series> series_;
   size_t colorCount_ = 0;

@@ -13,6 +13,8 @@ namespace zebi {
 
 struct ChartOptions {
   size_t lastBars = 300;  // the chart shows the newest bars only
+  size_t totalBars = 0;   // bars replayed in all, when `bars` holds only the newest (0: all)
+  size_t warmupBars = 0;  // leading bars of `bars` still in warm-up: shaded
 };
 
 // Draws a finished replay as an SVG document: candlesticks with volume, the

@@ -58,13 +58,8 @@ ProfileSnapshot ReadProfile(const zeb::IndicatorInfo& info, const Replay& replay
       profile.high < profile.low) {
     return profile;
   }
-  int64_t binCount = bins->lastIndex - bins->firstIndex + 1;
-  for (int32_t i = 0; i < info.parameterCount; ++i) {
-    if (info.parameters[i].use == zeb::ParameterUse::BinCount) {
-      binCount = std::min<int64_t>(
-          binCount, static_cast<int64_t>(EffectiveValue(info.parameters[i], settings)));
-    }
-  }
+  const int64_t binCount =
+      std::min<int64_t>(bins->lastIndex - bins->firstIndex + 1, BinsInEffect(info, settings));
   for (int64_t b = 0; b < binCount; ++b) {
     const int32_t offset = static_cast<int32_t>(b);
     profile.bins.push_back(ZEB_IndicatorValue(replay.handle, bins->firstIndex + offset));

@@ -14,8 +14,12 @@ struct RunRequest {
   std::string format = "csv";
   std::string chartPath;  // empty: no chart
   size_t chartBars = 300;
-  size_t tail = 0;  // print only the newest bars (0: all)
+  long long tail = 0;  // print only the newest bars (0 and below: an error when given)
+  bool tailGiven = false;
   int32_t noCalcEvery = 0;
+  bool sort = false;             // sort the bars by date and time first
+  bool allowDuplicates = false;  // a repeated timestamp revises the bar before it
+  bool allOutputs = false;       // also the profile bins and node marks, per bar
 };
 
 struct DemoRequest {

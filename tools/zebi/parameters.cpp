@@ -1,8 +1,10 @@
 #include "parameters.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
@@ -25,7 +27,9 @@ bool SameText(const std::string& a, const char* b) {
   return i == a.size() && b[i] == '\0';
 }
 
-std::string NameList(const zeb::IndicatorInfo& info) {
+}  // namespace
+
+std::string ParameterList(const zeb::IndicatorInfo& info) {
   if (info.parameterCount == 0) return std::string(info.keyword) + " has no parameters";
   std::string out = "parameters of " + std::string(info.keyword) + ":";
   for (int32_t i = 0; i < info.parameterCount; ++i) {
@@ -33,8 +37,6 @@ std::string NameList(const zeb::IndicatorInfo& info) {
   }
   return out;
 }
-
-}  // namespace
 
 const zeb::IndicatorInfo* FindIndicator(const std::string& keyword) {
   for (int32_t i = 0; i < zeb::KeywordCount(); ++i) {
@@ -72,7 +74,7 @@ ParameterSetting ParseSetting(const zeb::IndicatorInfo& info, const std::string&
     for (int32_t i = 0; i < info.parameterCount; ++i) {
       if (SameText(key, info.parameters[i].name)) found = &info.parameters[i];
     }
-    if (!found) throw std::invalid_argument("no parameter '" + key + "'; " + NameList(info));
+    if (!found) throw std::invalid_argument("no parameter '" + key + "'; " + ParameterList(info));
     setting.index = found->index;
   }
   errno = 0;
@@ -104,6 +106,9 @@ double EffectiveValue(const zeb::ParameterInfo& parameter,
     }
   }
   if (!set) return value;
+  if (parameter.kind == zeb::ParameterKind::Flag && !parameter.clamped) {
+    return zeb::ParameterToInt(value) == 1 ? 1.0 : 0.0;  // on for 1, off for anything else
+  }
   if (parameter.kind != zeb::ParameterKind::Double) {
     if (parameter.clamped) {
       return zeb::ClampedParameter(value, static_cast<int32_t>(parameter.minimum),
@@ -113,6 +118,17 @@ double EffectiveValue(const zeb::ParameterInfo& parameter,
   }
   if (parameter.clamped) return zeb::ClampDouble(value, parameter.minimum, parameter.maximum);
   return value;
+}
+
+int32_t BinsInEffect(const zeb::IndicatorInfo& info,
+                     const std::vector<ParameterSetting>& settings) {
+  int32_t bins = INT32_MAX;
+  for (int32_t i = 0; i < info.parameterCount; ++i) {
+    if (info.parameters[i].use == zeb::ParameterUse::BinCount) {
+      bins = std::min(bins, static_cast<int32_t>(EffectiveValue(info.parameters[i], settings)));
+    }
+  }
+  return bins;
 }
 
 std::string Describe(const zeb::IndicatorInfo& info, const ParameterSetting& setting) {

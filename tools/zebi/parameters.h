@@ -25,6 +25,9 @@ const zeb::ParameterInfo* FindParameter(const zeb::IndicatorInfo& info, int32_t 
 // std::invalid_argument with a message that lists the valid names.
 ParameterSetting ParseSetting(const zeb::IndicatorInfo& info, const std::string& text);
 
+// "parameters of KEYWORD: 0=name 1=name ..." for messages.
+std::string ParameterList(const zeb::IndicatorInfo& info);
+
 // Blank-separated settings, as in IndicatorInfo::demoParameters (null: none).
 std::vector<ParameterSetting> ParseSettings(const zeb::IndicatorInfo& info, const char* text);
 
@@ -32,6 +35,10 @@ std::vector<ParameterSetting> ParseSettings(const zeb::IndicatorInfo& info, cons
 // setting, else the default, converted and limited as the metadata says.
 double EffectiveValue(const zeb::ParameterInfo& parameter,
                       const std::vector<ParameterSetting>& settings);
+
+// The number of profile bins in effect (the BinCount parameter), or INT32_MAX
+// when the indicator has none.
+int32_t BinsInEffect(const zeb::IndicatorInfo& info, const std::vector<ParameterSetting>& settings);
 
 // "name=value" for display.
 std::string Describe(const zeb::IndicatorInfo& info, const ParameterSetting& setting);

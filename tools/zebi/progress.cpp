@@ -26,7 +26,7 @@ Progress::~Progress() {
 
 void Progress::Advance(size_t done) {
   // Reading the clock costs more than a bar: look only every 256 steps.
-  if (!enabled_ || (done & 255) != 0 || total_ == 0) return;
+  if (!enabled_ || (++calls_ & 255) != 0) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - start_ < kDelay || now - lastDraw_ < kInterval) return;
   lastDraw_ = now;
@@ -34,6 +34,12 @@ void Progress::Advance(size_t done) {
 }
 
 void Progress::Draw(size_t done) {
+  if (total_ == 0) {
+    std::fprintf(stderr, "\r%s %zu", label_.c_str(), done);
+    std::fflush(stderr);
+    shown_ = true;
+    return;
+  }
   const double fraction =
       done >= total_ ? 1.0 : static_cast<double>(done) / static_cast<double>(total_);
   const int filled = static_cast<int>(fraction * kWidth);

@@ -54,6 +54,79 @@ const char* RoleName(zeb::OutputRole role) {
   return "?";
 }
 
+// The unit of an output: as the metadata gives it, else what its role implies.
+std::string UnitsText(const zeb::OutputInfo& o) {
+  std::string units = o.units ? o.units : "";
+  if (units.empty()) {
+    switch (o.role) {
+      case zeb::OutputRole::Level:
+      case zeb::OutputRole::BandLow:
+      case zeb::OutputRole::BandHigh:
+      case zeb::OutputRole::ProfileLow:
+      case zeb::OutputRole::ProfileHigh:
+      case zeb::OutputRole::Marker:
+        units = "price, as the bars; 0 until published";
+        break;
+      case zeb::OutputRole::Flag:
+        units = "0 or 1";
+        break;
+      case zeb::OutputRole::ProfileMarks:
+        units = "0, 1 or 2";
+        break;
+      case zeb::OutputRole::WindowEnd:
+        units = "bars";
+        break;
+      case zeb::OutputRole::Profile:
+      case zeb::OutputRole::Line:
+      case zeb::OutputRole::Figure:
+      case zeb::OutputRole::Auto:
+        units = "-";
+        break;
+    }
+  }
+  return o.keptForHost ? units + "; kept for host compatibility, carries no information" : units;
+}
+
+// Terms several keywords share, for the reference.
+const char* const kGlossary[][2] = {
+    {"Warm-up",
+     "the leading bars over which an indicator has not yet seen enough bars for its windows; "
+     "averages count the missing bars as 0, so these values are not meaningful. Each keyword "
+     "below gives its rule; `zebi run` marks these bars in its `warmup` column."},
+    {"RSI turn",
+     "the turn detector computes an RSI (Wilder smoothing, over `period` bars) of the bar "
+     "midpoint (open + close) / 2, smooths it over three points and reports a turn when the "
+     "smoothed line has fallen three times and rises (a trough) or has risen three times and "
+     "falls (a peak)."},
+    {"Turn code and strength",
+     "each turn gets a code from -3 to +3: positive at troughs (bullish), negative at peaks "
+     "(bearish). The strength is its magnitude: 1 a turn that confirms the previous one of its "
+     "kind (a higher trough, a lower peak), 2 a turn beyond the dynamic oversold or overbought "
+     "band, 3 a divergence (a lower price with a higher RSI at a trough, a higher price with a "
+     "lower RSI at a peak). `signalThreshold` is the smallest strength an indicator acts on: 1 "
+     "acts on most turns, 3 on divergences only."},
+    {"Swing",
+     "the bars between two turns whose strength reaches the threshold. FLOATPCL and SWINGPCL "
+     "build their levels from swings and change them only when a swing ends; SWINGMAP takes "
+     "its window ends from swing ends; WALLIND in swing mode starts a period at each one."},
+    {"Profile",
+     "volume at price: a window's price range cut into bins, each bin holding the volume traded "
+     "at its prices, the fullest bin 1.0."},
+    {"Node",
+     "a cluster of heavy volume in a profile: its peak (mark 2) is a price the market accepted; "
+     "its bounds (mark 1) separate it from thin prices the market passed through quickly."},
+    {"Box",
+     "the prices around a profile's fullest bin down to where volume falls to half of it "
+     "(SWINGRSI, VEGA): inside is balance, a close beyond an edge a breakout."},
+    {"Wall",
+     "WALLIND's band of a new period's open and the previous period's reference prices, "
+     "published only while they lie close together."},
+    {"Stale",
+     "a level that stays published after the bars it came from are long past: pivot levels "
+     "between swing ends, a wall late in its period, a box between turns, a downloaded box, "
+     "VEGA's prices between trades."},
+};
+
 std::string DefaultText(const zeb::ParameterInfo& p) {
   return p.hasDefault ? FormatShort(p.defaultValue) : "0 (not set)";
 }
@@ -68,6 +141,15 @@ std::string IndexText(const zeb::OutputInfo& o) {
   return std::to_string(o.firstIndex) + ".." + std::to_string(o.lastIndex);
 }
 
+// Output indices a host can read: every index of every run.
+int32_t OutputIndexCount(const zeb::IndicatorInfo& info) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < info.outputCount; ++i) {
+    count += info.outputs[i].lastIndex - info.outputs[i].firstIndex + 1;
+  }
+  return count;
+}
+
 std::string OtherIndexText(const zeb::IndicatorInfo& info) {
   if (info.otherIndexReadsOutput0) return "Any other index reads output 0.";
   return "Any other index reads " + FormatShort(info.otherIndexValue) + ".";
@@ -78,7 +160,7 @@ std::string ParameterNote(const zeb::ParameterInfo& p) {
     case zeb::ParameterUse::BinCount:
       return " (the number of profile bins)";
     case zeb::ParameterUse::Inert:
-      return " (stored only: no output depends on it)";
+      return " (kept for host compatibility: no output depends on it)";
     case zeb::ParameterUse::Download:
       return " (network download only)";
     case zeb::ParameterUse::Restart:
@@ -123,7 +205,7 @@ void WriteKeywordList(std::ostream& out) {
   for (int32_t i = 0; i < zeb::KeywordCount(); ++i) {
     const zeb::IndicatorInfo& info = *zeb::KeywordTable()[i].info;
     rows.push_back({info.keyword, std::to_string(info.parameterCount),
-                    std::to_string(info.outputCount), info.summary});
+                    std::to_string(OutputIndexCount(info)), info.summary});
   }
   WriteColumns(out, rows, "");
   out << "\nzebi describe KEYWORD shows one keyword's parameters and outputs.\n";
@@ -131,6 +213,7 @@ void WriteKeywordList(std::ostream& out) {
 
 void WriteDescription(std::ostream& out, const zeb::IndicatorInfo& info) {
   out << info.keyword << " (" << info.className << ")\n  " << info.summary << "\n\n";
+  if (info.howToRead) out << "How to read it: " << info.howToRead << "\n\n";
   if (info.parameterCount == 0) {
     out << "Parameters: none.\n";
   } else {
@@ -144,14 +227,16 @@ void WriteDescription(std::ostream& out, const zeb::IndicatorInfo& info) {
     }
     WriteColumns(out, rows, "  ");
   }
-  out << "\nOutputs:\n";
-  std::vector<std::vector<std::string>> rows = {{"INDEX", "NAME", "ROLE", "MEANING"}};
+  out << "\nOutputs (" << OutputIndexCount(info) << " indices):\n";
+  std::vector<std::vector<std::string>> rows = {{"INDEX", "NAME", "ROLE", "UNITS", "MEANING"}};
   for (int32_t i = 0; i < info.outputCount; ++i) {
     const zeb::OutputInfo& o = info.outputs[i];
-    rows.push_back({IndexText(o), o.name, RoleName(o.role), o.description});
+    rows.push_back({IndexText(o), o.name, RoleName(o.role), UnitsText(o), o.description});
   }
   WriteColumns(out, rows, "  ");
   out << "  " << OtherIndexText(info) << "\n";
+  out << "\nWarm-up: " << info.warmup.rule << ".\n";
+  if (info.idleNote) out << "Defaults: " << info.idleNote << ".\n";
   if (info.demoParameters) out << "\nzebi demo sets: " << info.demoParameters << "\n";
 }
 
@@ -168,10 +253,13 @@ void WriteMarkdownReference(std::ostream& out) {
     const zeb::IndicatorInfo& info = *zeb::KeywordTable()[i].info;
     out << "- [" << info.keyword << "](#" << info.keyword << ")\n";
   }
+  out << "\n## Terms\n\n";
+  for (const auto& term : kGlossary) out << "- **" << term[0] << "**: " << term[1] << "\n";
   for (int32_t i = 0; i < zeb::KeywordCount(); ++i) {
     const zeb::IndicatorInfo& info = *zeb::KeywordTable()[i].info;
     out << "\n<a id=\"" << info.keyword << "\"></a>\n## " << info.keyword << "\n\n"
         << info.summary << "\n\n";
+    if (info.howToRead) out << "**How to read it.** " << info.howToRead << "\n\n";
     if (info.parameterCount == 0) {
       out << "No parameters.\n\n";
     } else {
@@ -184,15 +272,18 @@ void WriteMarkdownReference(std::ostream& out) {
       }
       out << "\n";
     }
-    out << "| Index | Name | Role | Meaning |\n|---|---|---|---|\n";
+    out << OutputIndexCount(info) << " output indices:\n\n"
+        << "| Index | Name | Role | Units | Meaning |\n|---|---|---|---|---|\n";
     for (int32_t o = 0; o < info.outputCount; ++o) {
       const zeb::OutputInfo& oi = info.outputs[o];
       out << "| " << IndexText(oi) << " | `" << oi.name << "` | " << RoleName(oi.role) << " | "
-          << MarkdownCell(oi.description) << " |\n";
+          << MarkdownCell(UnitsText(oi)) << " | " << MarkdownCell(oi.description) << " |\n";
     }
     out << "\n" << OtherIndexText(info);
     if (info.demoParameters) out << " `zebi demo` sets `" << info.demoParameters << "`.";
-    out << "\n";
+    out << "\n\nWarm-up: " << info.warmup.rule << " (`zebi run` marks these bars in its `warmup` "
+        << "column).\n";
+    if (info.idleNote) out << "\n**Defaults:** " << info.idleNote << ".\n";
   }
 }
 
