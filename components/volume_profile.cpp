@@ -258,6 +258,136 @@ class ScaledQuotient {
   Memo memo_;
 };
 
+// Each bar's share of its volume for every bin its range covers, in bar
+// order; returns the total volume of the window.
+double SpreadVolumes(const WindowBars& bars, int32_t barCount, double low, double binSize,
+                     int32_t binCount, BinShares& shares) {
+  double total = 0.0;
+  for (int32_t k = 0; k < barCount; ++k) {
+    const double volume = bars.volume[k];
+    int64_t lo = 0;
+    int64_t hi = 0;
+    // A bar whose bin position is not a number (NaN prices, or binCount 1
+    // over a flat window where binSize is 0 / 0) fills no bin.
+    if (FloorToInt((bars.low[k] - low) / binSize, lo) &&
+        FloorToInt((bars.high[k] - low) / binSize, hi)) {
+      ++lo;
+      ++hi;
+      const int64_t first = lo < 0 ? 0 : lo;
+      const int64_t last = hi < binCount ? hi : static_cast<int64_t>(binCount) - 1;
+      if (first <= last) {
+        // The divisor counts every bin the bar spans, clipped ones included.
+        shares.Add(first, last, RoundToSingle(volume / static_cast<double>(hi - lo + 1)));
+      }
+    }
+    total = total + volume;
+  }
+  return total;
+}
+
+// Each bin as a share of the total, rounded to single precision, then
+// rescaled so that the largest equals `scale`. Bins with equal contents
+// (whole runs of them where bars overlap) give equal quotients, so each
+// distinct content is divided once.
+void NormaliseAndScale(double* profile, int32_t binCount, double total, double scale) {
+  Quotient normalised(total);
+  double largest = 0.0;
+  for (int32_t i = 0; i < binCount; ++i) {
+    profile[i] = normalised.Of(profile[i]);
+    if (i == 0 || profile[i] > largest) largest = profile[i];
+  }
+  if (largest == 0.0) largest = 1.0;
+  ScaledQuotient scaled(scale, largest);
+  for (int32_t i = 0; i < binCount; ++i) profile[i] = scaled.Of(profile[i]);
+}
+
+// Node segmentation of one profile: whole percentages of the largest bin,
+// their directions and mean, and the node mark of every bin.
+class NodeGrower {
+ public:
+  NodeGrower(const double* profile, int32_t binCount) : binCount_(binCount) {
+    double largest = profile[0];
+    for (int32_t i = 1; i < binCount; ++i) {
+      if (profile[i] > largest) largest = profile[i];
+    }
+    if (largest == 0.0) largest = 1.0;
+    // The percentages are whole numbers, so their sum as doubles is exact in
+    // any order (200 of them stay far below 2^53): it is formed as an integer.
+    int64_t percentSum = 0;
+    // x / 1.0 is x: a profile already scaled to 1.0 needs no division.
+    const bool unit = largest == 1.0;
+    for (int32_t i = 0; i < binCount; ++i) {
+      const double ratio = unit ? profile[i] : profile[i] / largest;
+      percent_[i] = Percent(ratio * 100);
+      percentSum += percent_[i];
+      direction_[i] =
+          i == 0 || percent_[i] == percent_[i - 1] ? 0 : (percent_[i] > percent_[i - 1] ? 1 : -1);
+      mark_[i] = 0;
+    }
+    mean_ = static_cast<double>(percentSum) / binCount;
+  }
+
+  // Grows every node, fullest peak first. The first node, around the fullest
+  // bin, often takes most of the profile: only the candidates it leaves are
+  // put in order for the others.
+  void GrowAll() {
+    int32_t first = -1;
+    for (int32_t i = 0; i < binCount_ - 1; ++i) {
+      if (percent_[i] >= kPeakPercent && (first < 0 || percent_[i] > percent_[first])) first = i;
+    }
+    if (first < 0) return;
+    Grow(first);
+    int32_t candidates[kMaxSegmentBins];
+    const int32_t count = OrderPeakCandidates(percent_, mark_, binCount_, candidates);
+    for (int32_t c = 0; c < count; ++c) {
+      if (mark_[candidates[c]] == 0) Grow(candidates[c]);
+    }
+  }
+
+  // Peaks, and bounds where one node gives way to the next.
+  void Write(ProfileNodes& nodes) const {
+    nodes.peakCount = 0;
+    nodes.bounds[0] = 0;
+    nodes.boundCount = 1;
+    for (int32_t i = 1; i < binCount_; ++i) {
+      if (mark_[i] == kPeakMark) {
+        Append(nodes.peaks, nodes.peakCount, i);
+      } else if (mark_[i] != mark_[i - 1] && mark_[i - 1] != kPeakMark) {
+        Append(nodes.bounds, nodes.boundCount, i);
+      }
+    }
+    Append(nodes.bounds, nodes.boundCount, binCount_ - 1);
+  }
+
+ private:
+  void Grow(int32_t peak) {
+    // Left: down to an earlier node or a falling bin below the mean, which
+    // joins this node.
+    int32_t left = peak - 1;
+    while (left > 0 && mark_[left] == 0 && !(direction_[left] == -1 && percent_[left] < mean_)) {
+      --left;
+    }
+    if (left < 0) left = 0;
+    // Right: up to an earlier node or a rising bin below the mean, which
+    // stays outside.
+    int32_t right = peak + 1;
+    while (right < binCount_ && mark_[right] == 0 &&
+           !(direction_[right] == 1 && percent_[right] < mean_)) {
+      ++right;
+    }
+    for (int32_t i = left; i < right; ++i) mark_[i] = node_;
+    mark_[peak] = kPeakMark;
+    ++node_;
+  }
+
+  int32_t binCount_;
+  double mean_ = 0.0;
+  int32_t node_ = 1;
+  int32_t percent_[kMaxSegmentBins];
+  int32_t direction_[kMaxSegmentBins];
+  int32_t mark_[kMaxSegmentBins];
+};
+
 }  // namespace
 
 void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
@@ -287,42 +417,11 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
 
   double binSize = (high - low) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
   if (binSize == 0.0) binSize = 1.0;
-
-  double total = 0.0;
   BinShares shares;
-  for (int32_t k = 0; k < barCount; ++k) {
-    const double volume = bars.volume[k];
-    int64_t lo = 0;
-    int64_t hi = 0;
-    // A bar whose bin position is not a number (NaN prices, or binCount 1
-    // over a flat window where binSize is 0 / 0) fills no bin.
-    if (FloorToInt((bars.low[k] - low) / binSize, lo) &&
-        FloorToInt((bars.high[k] - low) / binSize, hi)) {
-      ++lo;
-      ++hi;
-      const int64_t first = lo < 0 ? 0 : lo;
-      const int64_t last = hi < binCount ? hi : static_cast<int64_t>(binCount) - 1;
-      if (first <= last) {
-        // The divisor counts every bin the bar spans, clipped ones included.
-        shares.Add(first, last, RoundToSingle(volume / static_cast<double>(hi - lo + 1)));
-      }
-    }
-    total = total + volume;
-  }
+  double total = SpreadVolumes(bars, barCount, low, binSize, binCount, shares);
   shares.AddTo(profile, binCount);
   if (total == 0.0) total = 1.0;
-
-  // Bins with equal contents (whole runs of them where bars overlap) give equal
-  // quotients, so each distinct content is divided once.
-  Quotient normalised(total);
-  double largest = 0.0;
-  for (int32_t i = 0; i < binCount; ++i) {
-    profile[i] = normalised.Of(profile[i]);
-    if (i == 0 || profile[i] > largest) largest = profile[i];
-  }
-  if (largest == 0.0) largest = 1.0;
-  ScaledQuotient scaled(scale, largest);
-  for (int32_t i = 0; i < binCount; ++i) profile[i] = scaled.Of(profile[i]);
+  NormaliseAndScale(profile, binCount, total, scale);
 
   lowest = low;
   highest = high;
@@ -330,75 +429,9 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
 
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes) {
   if (binCount < 2 || binCount > kMaxSegmentBins) return;
-
-  double largest = profile[0];
-  for (int32_t i = 1; i < binCount; ++i) {
-    if (profile[i] > largest) largest = profile[i];
-  }
-  if (largest == 0.0) largest = 1.0;
-
-  int32_t percent[kMaxSegmentBins];
-  int32_t direction[kMaxSegmentBins];
-  int32_t mark[kMaxSegmentBins];
-  // The percentages are whole numbers, so their sum as doubles is exact in any
-  // order (200 of them stay far below 2^53): it is formed as an integer.
-  int64_t percentSum = 0;
-  // x / 1.0 is x: a profile already scaled to 1.0 needs no division.
-  const bool unit = largest == 1.0;
-  for (int32_t i = 0; i < binCount; ++i) {
-    const double ratio = unit ? profile[i] : profile[i] / largest;
-    percent[i] = Percent(ratio * 100);
-    percentSum += percent[i];
-    direction[i] =
-        i == 0 || percent[i] == percent[i - 1] ? 0 : (percent[i] > percent[i - 1] ? 1 : -1);
-    mark[i] = 0;
-  }
-  const double mean = static_cast<double>(percentSum) / binCount;
-
-  int32_t node = 1;
-  auto grow = [&](int32_t peak) {
-    // Left: down to an earlier node or a falling bin below the mean, which
-    // joins this node.
-    int32_t left = peak - 1;
-    while (left > 0 && mark[left] == 0 && !(direction[left] == -1 && percent[left] < mean)) --left;
-    if (left < 0) left = 0;
-    // Right: up to an earlier node or a rising bin below the mean, which
-    // stays outside.
-    int32_t right = peak + 1;
-    while (right < binCount && mark[right] == 0 &&
-           !(direction[right] == 1 && percent[right] < mean)) {
-      ++right;
-    }
-    for (int32_t i = left; i < right; ++i) mark[i] = node;
-    mark[peak] = kPeakMark;
-    ++node;
-  };
-  // The first node, around the fullest bin, often takes most of the profile:
-  // only the candidates it leaves are put in order for the others.
-  int32_t first = -1;
-  for (int32_t i = 0; i < binCount - 1; ++i) {
-    if (percent[i] >= kPeakPercent && (first < 0 || percent[i] > percent[first])) first = i;
-  }
-  if (first >= 0) {
-    grow(first);
-    int32_t candidates[kMaxSegmentBins];
-    const int32_t candidateCount = OrderPeakCandidates(percent, mark, binCount, candidates);
-    for (int32_t c = 0; c < candidateCount; ++c) {
-      if (mark[candidates[c]] == 0) grow(candidates[c]);
-    }
-  }
-
-  nodes.peakCount = 0;
-  nodes.bounds[0] = 0;
-  nodes.boundCount = 1;
-  for (int32_t i = 1; i < binCount; ++i) {
-    if (mark[i] == kPeakMark) {
-      Append(nodes.peaks, nodes.peakCount, i);
-    } else if (mark[i] != mark[i - 1] && mark[i - 1] != kPeakMark) {
-      Append(nodes.bounds, nodes.boundCount, i);
-    }
-  }
-  Append(nodes.bounds, nodes.boundCount, binCount - 1);
+  NodeGrower grower(profile, binCount);
+  grower.GrowAll();
+  grower.Write(nodes);
 }
 
 }  // namespace zeb
