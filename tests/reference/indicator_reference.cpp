@@ -1,9 +1,8 @@
-#include "core/indicator.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "core/indicator.h"
 #include "core/usable_bar.h"
 
 namespace zeb {
