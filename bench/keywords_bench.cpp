@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bench_bars.h"
+#include "components/rsi_turn_detector.h"
 #include "interface/keyword_table.h"
 #include "interface/registry.h"
 
@@ -74,6 +75,89 @@ Prepared& Prepare(const std::string& name, const std::string& keyword, const Par
   return prepared.emplace(name, p).first->second;
 }
 
+double Parameter(const Parameters& parameters, int32_t index, double fallback) {
+  for (const auto& p : parameters) {
+    if (p.first == index) return p.second;
+  }
+  return fallback;
+}
+
+int32_t Clamped(double value, int32_t lo, int32_t hi) {
+  const auto v = static_cast<int32_t>(value);
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+// What the floor of a profile keyword depends on besides its parameters, from
+// the bench bars themselves: how often its turn detector rebuilds (turns per
+// bar at the keyword's threshold) and, for SWINGMAP, the mean number of bars
+// its window spans. Reported as counters for bench/floor_table.py.
+struct Workload {
+  double turnsPerBar = 0.0;
+  double windowBars = 0.0;
+};
+
+Workload MeasureWorkload(int32_t period, int32_t threshold, int32_t fromSwing, int32_t toSwing) {
+  zeb::RsiTurnDetector detector;
+  detector.Restart(period);
+  std::vector<int64_t> ends;  // swing end bar numbers, newest last
+  const auto& bars = Bars();
+  int64_t turns = 0;
+  double windows = 0.0;
+  const int64_t total = 2 * static_cast<int64_t>(bars.size());
+  for (int64_t bar = 1; bar <= total; ++bar) {
+    const auto& b = bars[static_cast<size_t>(bar - 1) % bars.size()];
+    const int32_t code = detector.Update(b.open, b.high, b.low, b.close);
+    const bool turn = (code < 0 ? -code : code) >= threshold;
+    if (turn) ends.push_back(bar);
+    if (bar <= total / 2) continue;  // the first pass settles the detector
+    turns += turn ? 1 : 0;
+    auto back = [&](int32_t swing) -> int64_t {
+      if (swing == 0) return 0;
+      if (static_cast<int64_t>(ends.size()) < swing) return 298;
+      const int64_t offset = bar - ends[ends.size() - static_cast<size_t>(swing)];
+      return offset < 298 ? offset : 298;
+    };
+    const int64_t a = back(fromSwing);
+    const int64_t b2 = back(toSwing);
+    windows += static_cast<double>((a > b2 ? a - b2 : b2 - a) + 1);
+  }
+  const auto measured = static_cast<double>(total / 2);
+  return {static_cast<double>(turns) / measured, windows / measured};
+}
+
+// Counters describing the work of the profile keywords at `parameters`.
+void ReportWorkload(benchmark::State& state, const std::string& keyword,
+                    const Parameters& parameters) {
+  Workload w;
+  double bins = 10;
+  if (keyword == "MARKETMAP") {
+    bins = Clamped(Parameter(parameters, 0, 100), 1, 199);
+    const int32_t a = Clamped(Parameter(parameters, 1, 0), 0, 298);
+    const int32_t b = Clamped(Parameter(parameters, 2, 0), 0, 298);
+    w.windowBars = (a > b ? a - b : b - a) + 1;
+    w.turnsPerBar = 1.0;
+  } else if (keyword == "SWINGMAP") {
+    bins = Clamped(Parameter(parameters, 0, 100), 1, 199);
+    w = MeasureWorkload(
+        Clamped(Parameter(parameters, 3, 5), 1, 299), Clamped(Parameter(parameters, 4, 1), 1, 3),
+        Clamped(Parameter(parameters, 1, 0), 0, 19), Clamped(Parameter(parameters, 2, 1), 0, 19));
+  } else if (keyword == "SWINGRSI") {
+    w = MeasureWorkload(Clamped(Parameter(parameters, 0, 5), 1, 299),
+                        Clamped(Parameter(parameters, 1, 1), 1, 3), 0, 0);
+    w.windowBars = Clamped(Parameter(parameters, 2, 10), 1, 298) + 1;
+  } else if (keyword == "VEGA") {
+    const int32_t lookback = Clamped(Parameter(parameters, 1, 7), 1, 298);
+    const int32_t period = Clamped(Parameter(parameters, 1, 5), 1, 299);
+    w = MeasureWorkload(period, Clamped(Parameter(parameters, 0, 2), 1, 299), 0, 0);
+    w.windowBars = lookback + 1;
+  } else {
+    return;
+  }
+  state.counters["turns_per_bar"] = w.turnsPerBar;
+  state.counters["window_bars"] = w.windowBars;
+  state.counters["bins"] = bins;
+}
+
 // One bar per iteration: the reported time is the cost of one bar.
 void PerBar(benchmark::State& state, const std::string& name, const std::string& keyword,
             const Parameters& parameters, size_t history) {
@@ -86,6 +170,22 @@ void PerBar(benchmark::State& state, const std::string& name, const std::string&
     const auto& b = bars[i];
     benchmark::DoNotOptimize(ZEB_IndicatorSetBar(handle, ++barNumber, b.date, 0, b.open, b.high,
                                                  b.low, b.close, b.volume1, b.volume2));
+    if (++i == bars.size()) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+  ReportWorkload(state, keyword, parameters);
+}
+
+// What every keyword pays before its own work: the export, the handle lookup
+// and the bar store, measured on an instance that calculates nothing.
+void BarStoreOnly(benchmark::State& state) {
+  Prepared& p = Prepare("BarStore", "STATICPCL", Parameters{}, size_t{1000});
+  const auto& bars = Bars();
+  size_t i = 0;
+  for (auto _ : state) {
+    const auto& b = bars[i];
+    benchmark::DoNotOptimize(ZEB_IndicatorSetBarNoCalc(
+        p.handle, ++p.barNumber, b.date, 0, b.open, b.high, b.low, b.close, b.volume1, b.volume2));
     if (++i == bars.size()) i = 0;
   }
   state.SetItemsProcessed(state.iterations());
@@ -124,6 +224,7 @@ int RegisterKeywordBenchmarks() {
   const std::string vega = "Settings/VEGA/both_sides";
   benchmark::RegisterBenchmark(vega.c_str(), PerBar, vega, "VEGA", Parameters{{6, 1}, {7, 1}},
                                size_t{1000});
+  benchmark::RegisterBenchmark("BarStore/NoCalc", BarStoreOnly);
   benchmark::RegisterBenchmark("HandleLookup", HandleLookup)->Arg(1)->Arg(10000);
   return 0;
 }

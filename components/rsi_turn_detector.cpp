@@ -14,6 +14,14 @@ constexpr double kLowerBandOffset = 60.0;
 constexpr double kUpperBandOffset = 40.0;
 constexpr double kBandMargin = 50.0;
 
+// The dynamic oversold and overbought bands around the 50-update RSI mean.
+double LowerBand(double mean50) {
+  return kLowerBandOffset - (kRsiScale - mean50) / kBandDivisor;
+}
+double UpperBand(double mean50) {
+  return mean50 / kBandDivisor + kUpperBandOffset;
+}
+
 // Pushes a new bar's value or overwrites the newest one in a revision.
 void Put(RingSeries& series, double value, bool isNewBar) {
   if (isNewBar) {
@@ -113,24 +121,24 @@ int32_t RsiTurnDetector::UpdateBar(double open, double /*high*/, double /*low*/,
   const double rsi = NextRsi(open, close, isNewBar);
   Put(rsiSeries, rsi, isNewBar);
   const double price = midSeries.Get(0);
-  const double mean50 = SeriesAverage(rsiSeries, kMeanWindow);
   Put(smoothSeries, SeriesWeightedAverage(rsiSeries, kSmoothWindow), isNewBar);
   const double s0 = smoothSeries.Get(0);
   const double s1 = smoothSeries.Get(1);
   const double s2 = smoothSeries.Get(2);
   const double s3 = smoothSeries.Get(3);
   const double s4 = smoothSeries.Get(4);
-  const double lowerBand = kLowerBandOffset - (kRsiScale - mean50) / kBandDivisor;
-  const double upperBand = mean50 / kBandDivisor + kUpperBandOffset;
 
+  // The bands matter only at a turn, so the 50-update mean is formed there.
   if (s0 > s1 && s2 > s1 && s3 > s2 && s4 > s3) {
+    const double lowerBand = LowerBand(SeriesAverage(rsiSeries, kMeanWindow));
     const int32_t code = TroughCode(s1, rsi, price, lowerBand);
     troughRsi = rsi;
     troughPrice = (open + close) * kMidpointFactor;
     return code;
   }
   if (s1 > s0 && s1 > s2 && s2 > s3 && s3 > s4) {
-    const int32_t code = PeakCode(s1, rsi, price, lowerBand, upperBand);
+    const double mean50 = SeriesAverage(rsiSeries, kMeanWindow);
+    const int32_t code = PeakCode(s1, rsi, price, LowerBand(mean50), UpperBand(mean50));
     peakRsi = rsi;
     peakPrice = (open + close) * kMidpointFactor;
     return code;

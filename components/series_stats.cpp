@@ -7,7 +7,7 @@ namespace zeb {
 
 double SeriesSum(const RingSeries& series, int32_t n) {
   double sum = 0.0;
-  for (int32_t k = 0; k < n; ++k) sum += series.Get(k);
+  series.ForEachBack(0, n, [&sum](double v) { sum += v; });
   return sum;
 }
 
@@ -18,26 +18,28 @@ double SeriesAverage(const RingSeries& series, int32_t n) {
 double SeriesHighest(const RingSeries& series, int32_t n) {
   if (n < 1) return 0.0;
   double best = series.Get(0);
-  for (int32_t k = 1; k < n; ++k) {
-    const double v = series.Get(k);
+  series.ForEachBack(1, n - 1, [&best](double v) {
     if (v > best) best = v;
-  }
+  });
   return best;
 }
 
 double SeriesLowest(const RingSeries& series, int32_t n) {
   if (n < 1) return 0.0;
   double best = series.Get(0);
-  for (int32_t k = 1; k < n; ++k) {
-    const double v = series.Get(k);
+  series.ForEachBack(1, n - 1, [&best](double v) {
     if (v < best) best = v;
-  }
+  });
   return best;
 }
 
 double SeriesWeightedAverage(const RingSeries& series, int32_t n) {
   double weighted = 0.0;
-  for (int32_t k = 0; k < n; ++k) weighted += series.Get(k) * static_cast<double>(n - k);
+  int32_t weight = n;  // n - k for the element k bars back
+  series.ForEachBack(0, n, [&weighted, &weight](double v) {
+    weighted += v * static_cast<double>(weight);
+    --weight;
+  });
   // n * (n + 1) as a 32-bit product; formed in 64 bits and wrapped so that no
   // window length can overflow a signed integer.
   const int64_t product = static_cast<int64_t>(n) * (static_cast<int64_t>(n) + 1);
@@ -54,10 +56,10 @@ void SeriesMeanStdDev(const RingSeries& series, int32_t n, double& mean, double&
   }
   const double m = SeriesSum(series, n) / static_cast<double>(n);
   double squares = 0.0;
-  for (int32_t k = 0; k < n; ++k) {
-    const double d = series.Get(k) - m;
+  series.ForEachBack(0, n, [&squares, m](double v) {
+    const double d = v - m;
     squares += d * d;
-  }
+  });
   mean = m;
   stdDev = std::sqrt(squares / static_cast<double>(n));
 }

@@ -29,15 +29,23 @@ int32_t Indicator::SetBar(int32_t bar, int32_t date, int32_t time, double open, 
   } else if (bar > barNumber) {
     // Skipped bar numbers are filled with copies of the new bar.
     const int64_t steps = static_cast<int64_t>(bar) - barNumber;
-    dateSeries.PushRepeated(date, steps);
-    timeSeries.PushRepeated(time, steps);
-    openSeries.PushRepeated(open, steps);
-    highSeries.PushRepeated(high, steps);
-    lowSeries.PushRepeated(low, steps);
-    closeSeries.PushRepeated(close, steps);
-    volume1Series.PushRepeated(volume1, steps);
-    volume2Series.PushRepeated(volume2, steps);
-    volumeSeries.PushRepeated(volume, steps);
+    if (steps == 1) {
+      // The usual case: every series advances by one slot, and the series of
+      // each kind share their position, so it is advanced once per kind.
+      IntRingSeries::PushEach(dateSeries, date, timeSeries, time);
+      RingSeries::PushEach(openSeries, open, highSeries, high, lowSeries, low, closeSeries, close,
+                           volume1Series, volume1, volume2Series, volume2, volumeSeries, volume);
+    } else {
+      dateSeries.PushRepeated(date, steps);
+      timeSeries.PushRepeated(time, steps);
+      openSeries.PushRepeated(open, steps);
+      highSeries.PushRepeated(high, steps);
+      lowSeries.PushRepeated(low, steps);
+      closeSeries.PushRepeated(close, steps);
+      volume1Series.PushRepeated(volume1, steps);
+      volume2Series.PushRepeated(volume2, steps);
+      volumeSeries.PushRepeated(volume, steps);
+    }
     barNumber = bar;
     isNewBar = true;
   }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace zeb {
 namespace {
@@ -45,6 +46,44 @@ TEST(RingSeries, RepeatedPushStopsAfterOneFill) {
   s.Push(8);
   EXPECT_EQ(s.Get(0), 8);
   EXPECT_EQ(s.Get(1), 7);
+}
+
+// Every window a ring can be asked for, at every write position: the runs
+// ForEachBack walks give exactly what Get gives element by element, also
+// for windows outside the contract (negative starts, beyond the capacity).
+TEST(RingSeries, ForEachBackReadsWhatGetReads) {
+  for (int32_t pushes = 0; pushes <= 12; ++pushes) {
+    RingSeries s(5);
+    for (int32_t v = 1; v <= pushes; ++v) s.Push(v);
+    for (int32_t first = -3; first <= 8; ++first) {
+      for (int32_t count = 0; count <= 9; ++count) {
+        std::vector<double> seen;
+        s.ForEachBack(first, count, [&seen](double v) { seen.push_back(v); });
+        ASSERT_EQ(seen.size(), static_cast<size_t>(count));
+        for (int32_t k = 0; k < count; ++k) {
+          EXPECT_EQ(seen[static_cast<size_t>(k)], s.Get(first + k))
+              << pushes << " pushes, first " << first << ", element " << k;
+        }
+      }
+    }
+  }
+}
+
+TEST(RingSeries, PushEachAdvancesSharedAndOwnPositions) {
+  RingSeries a(3), b(3), c(4);
+  c.Push(9.0);  // out of step with a and b: pushed on its own
+  RingSeries::PushEach(a, 1.0, b, 2.0, c, 3.0);
+  RingSeries::PushEach(a, 4.0, b, 5.0, c, 6.0);
+  EXPECT_EQ(a.Get(0), 4.0);
+  EXPECT_EQ(a.Get(1), 1.0);
+  EXPECT_EQ(b.Get(1), 2.0);
+  EXPECT_EQ(c.Get(0), 6.0);
+  EXPECT_EQ(c.Get(1), 3.0);
+  EXPECT_EQ(c.Get(2), 9.0);
+  for (int i = 0; i < 2; ++i) RingSeries::PushEach(a, 7.0, b, 8.0);
+  EXPECT_EQ(a.Get(0), 7.0);
+  EXPECT_EQ(a.Get(2), 4.0);
+  EXPECT_EQ(a.Get(3), 7.0);  // the capacity wraps to the newest
 }
 
 TEST(SeriesStats, ZeroFilledSlotsTakePart) {

@@ -1,0 +1,140 @@
+#include "components/rsi_turn_detector.h"
+#include "components/series_stats.h"
+
+namespace zeb {
+namespace {
+
+constexpr double kMidpointFactor = 0.5;
+constexpr double kRsiScale = 100.0;
+constexpr int32_t kMeanWindow = 50;
+constexpr int32_t kSmoothWindow = 3;
+constexpr double kBandDivisor = 1.68;
+constexpr double kLowerBandOffset = 60.0;
+constexpr double kUpperBandOffset = 40.0;
+constexpr double kBandMargin = 50.0;
+
+// Pushes a new bar's value or overwrites the newest one in a revision.
+void Put(RingSeries& series, double value, bool isNewBar) {
+  if (isNewBar) {
+    series.Push(value);
+  } else {
+    series.SetCurrent(value);
+  }
+}
+
+}  // namespace
+
+void RsiTurnDetector::GainLoss::Append(double change, int32_t p) {
+  const bool rising = change > 0.0;
+  gain.Append(rising ? change : 0.0, p);
+  loss.Append(rising ? 0.0 : change * -1.0, p);
+}
+
+void RsiTurnDetector::Restart(int32_t newPeriod) {
+  troughRsi = 0.0;
+  troughPrice = 0.0;
+  peakRsi = 0.0;
+  peakPrice = 0.0;
+  updateCount = 0;
+  const int32_t p = newPeriod < 1 ? 1 : newPeriod;
+  if (p == period) return;  // the running averages already belong to this period
+  period = p;
+  if (!historyComplete_) {
+    // The changes that could not be kept cannot be smoothed with the new
+    // period: start a new history, as a fresh detector would.
+    changes_.Clear();
+    changeCount_ = 0;
+    historyComplete_ = true;
+  }
+  RecomputeAverages();
+}
+
+void RsiTurnDetector::RecomputeAverages() {
+  averages_ = GainLoss();
+  beforeLast_ = GainLoss();
+  for (size_t i = 0; i < changes_.Size(); ++i) {
+    beforeLast_ = averages_;
+    averages_.Append(changes_[i], period);
+  }
+}
+
+void RsiTurnDetector::RecordChange(double change, bool isNewBar) {
+  if (!isNewBar && changeCount_ > 0) {
+    // A revision replaces the change the previous update recorded.
+    averages_ = beforeLast_;
+    if (historyComplete_) changes_.Back() = change;
+  } else {
+    beforeLast_ = averages_;
+    ++changeCount_;
+    if (historyComplete_ && (changes_.Size() >= historyLimit_ || !changes_.Append(change))) {
+      // Out of memory, or at the set limit: give the memory back and carry on
+      // from the running averages.
+      changes_.Clear();
+      historyComplete_ = false;
+    }
+  }
+  averages_.Append(change, period);
+}
+
+double RsiTurnDetector::NextRsi(double open, double close, bool isNewBar) {
+  Put(midSeries, (open + close) * kMidpointFactor, isNewBar);
+  if (updateCount < std::numeric_limits<int32_t>::max()) ++updateCount;
+  if (updateCount >= 2) RecordChange(midSeries.Get(0) - midSeries.Get(1), isNewBar);
+  if (updateCount <= period) return 0.0;
+  const double avgGain = averages_.gain.average;
+  const double avgLoss = averages_.loss.average;
+  return (avgGain * kRsiScale) / (avgLoss + avgGain);
+}
+
+int32_t RsiTurnDetector::TroughCode(double turn, double rsi, double price, double lowerBand) const {
+  if (turn < lowerBand + kBandMargin && price < troughPrice && rsi > troughRsi) return 3;
+  if (turn < lowerBand) return 2;
+  if (turn > lowerBand - kBandMargin && price > troughPrice && rsi > troughRsi) return 1;
+  return 0;
+}
+
+int32_t RsiTurnDetector::PeakCode(double turn, double rsi, double price, double lowerBand,
+                                  double upperBand) const {
+  if (turn > upperBand - kBandMargin && price > peakPrice && rsi < peakRsi) return -3;
+  if (turn > upperBand) return -2;
+  // The confirming peak is measured against the lower band: any peak below
+  // lowerBand + 50 (which lies above upperBand) qualifies.
+  if (turn < lowerBand + kBandMargin && price < peakPrice && rsi < peakRsi) return -1;
+  return 0;
+}
+
+int32_t RsiTurnDetector::Update(double open, double high, double low, double close) {
+  return UpdateBar(open, high, low, close, true);
+}
+
+int32_t RsiTurnDetector::UpdateBar(double open, double /*high*/, double /*low*/, double close,
+                                   bool isNewBar) {
+  const double rsi = NextRsi(open, close, isNewBar);
+  Put(rsiSeries, rsi, isNewBar);
+  const double price = midSeries.Get(0);
+  const double mean50 = SeriesAverage(rsiSeries, kMeanWindow);
+  Put(smoothSeries, SeriesWeightedAverage(rsiSeries, kSmoothWindow), isNewBar);
+  const double s0 = smoothSeries.Get(0);
+  const double s1 = smoothSeries.Get(1);
+  const double s2 = smoothSeries.Get(2);
+  const double s3 = smoothSeries.Get(3);
+  const double s4 = smoothSeries.Get(4);
+  const double lowerBand = kLowerBandOffset - (kRsiScale - mean50) / kBandDivisor;
+  const double upperBand = mean50 / kBandDivisor + kUpperBandOffset;
+
+  if (s0 > s1 && s2 > s1 && s3 > s2 && s4 > s3) {
+    const int32_t code = TroughCode(s1, rsi, price, lowerBand);
+    troughRsi = rsi;
+    troughPrice = (open + close) * kMidpointFactor;
+    return code;
+  }
+  if (s1 > s0 && s1 > s2 && s2 > s3 && s3 > s4) {
+    const int32_t code = PeakCode(s1, rsi, price, lowerBand, upperBand);
+    peakRsi = rsi;
+    peakPrice = (open + close) * kMidpointFactor;
+    return code;
+  }
+  return 0;
+}
+
+}  // namespace zeb
