@@ -32,7 +32,7 @@ class BasicRingSeries {
   template <typename Visit>
   void ForEachBack(int32_t firstBack, int32_t count, Visit&& visit) const {
     if (count <= 0) return;
-    if (!storage_ || firstBack < 0 || count > capacity_ + 1 - firstBack) {
+    if (!storage_ || firstBack < 0 || int64_t{count} > int64_t{capacity_} + 1 - firstBack) {
       for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k));
       return;
     }
