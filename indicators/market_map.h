@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/indicator.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

@@ -2,7 +2,7 @@
 
 #include "components/slow_stochastic.h"
 #include "core/indicator.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

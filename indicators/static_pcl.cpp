@@ -1,6 +1,6 @@
 #include "indicators/static_pcl.h"
 
-#include "indicators/pivot_levels.h"
+#include "components/pivot_levels.h"
 
 namespace zeb {
 namespace {

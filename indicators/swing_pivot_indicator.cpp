@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "components/pivot_levels.h"
 #include "components/series_stats.h"
-#include "indicators/pivot_levels.h"
 
 namespace zeb {
 

@@ -2,7 +2,7 @@
 
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

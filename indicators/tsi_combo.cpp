@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "components/series_stats.h"
-#include "indicators/true_range.h"
+#include "components/true_range.h"
 
 namespace zeb {
 namespace {

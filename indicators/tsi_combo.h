@@ -1,9 +1,9 @@
 #pragma once
 
+#include "components/squeeze_detector.h"
+#include "components/true_strength_index.h"
 #include "core/indicator.h"
-#include "indicators/squeeze_detector.h"
-#include "indicators/true_strength_index.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

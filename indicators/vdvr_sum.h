@@ -4,7 +4,7 @@
 #include "components/slow_stochastic.h"
 #include "components/volume_imbalance.h"
 #include "core/indicator.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

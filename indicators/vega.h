@@ -4,8 +4,8 @@
 
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
+#include "core/indicator_info.h"
 #include "indicators/vega_side.h"
-#include "interface/indicator_info.h"
 
 namespace zeb {
 

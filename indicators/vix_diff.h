@@ -3,7 +3,7 @@
 #include "components/overlap_flow.h"
 #include "components/period_range.h"
 #include "core/indicator.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zeb {
 

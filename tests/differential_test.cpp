@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "interface/keyword_table.h"
 #include "reference/reference_api.h"
 #include "zeb_indicators.h"

@@ -3,7 +3,7 @@
 // two instances that must hold the same value produce bit-identical output
 // streams over the same bars. Covers every keyword in the table.
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 #include <gtest/gtest.h>
 

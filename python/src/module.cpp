@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "interface/keyword_table.h"
 #include "zeb_indicators.hpp"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "indicators/pivot_levels.h"
+#include "components/pivot_levels.h"
 #include "support/bars.h"
 
 namespace zeb::test {

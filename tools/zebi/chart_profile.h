@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "parameters.h"
 #include "replay.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "parameters.h"
 
 namespace zebi {

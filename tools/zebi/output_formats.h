@@ -6,7 +6,7 @@
 
 #include "bar_file.h"
 #include "chart_profile.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "replay.h"
 
 namespace zebi {

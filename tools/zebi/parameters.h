@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zebi {
 

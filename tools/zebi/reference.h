@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 
 namespace zebi {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "bar_file.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "parameters.h"
 #include "replay.h"
 

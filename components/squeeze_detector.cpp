@@ -1,7 +1,7 @@
-#include "indicators/squeeze_detector.h"
+#include "components/squeeze_detector.h"
 
 #include "components/series_stats.h"
-#include "indicators/true_range.h"
+#include "components/true_range.h"
 
 namespace zeb {
 

@@ -1,4 +1,4 @@
-#include "indicators/true_strength_index.h"
+#include "components/true_strength_index.h"
 
 #include <cmath>
 #include <initializer_list>
