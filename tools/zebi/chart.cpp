@@ -108,9 +108,9 @@ class Chart {
              SvgStyle().Fill(colour::kMuted));
   }
 
-  // One entry per drawn series, each drawn as it appears in the chart: a band
-  // pair as one band, markers in their shape, lines and levels as strokes.
-  void Legend(SvgWriter& svg) const {
+  // The legend's entries with their names: a band pair as one entry, a band
+  // without its other edge (not drawn) as none.
+  std::vector<std::pair<const Series*, std::string>> LegendEntries() const {
     std::vector<std::pair<const Series*, std::string>> entries;
     for (size_t i = 0; i < chosen_.series.size(); ++i) {
       const Series& s = chosen_.series[i];
@@ -118,12 +118,20 @@ class Chart {
       std::string name = replay_.columns[s.column].name;
       if (s.role == OutputRole::BandLow) {
         const Series* high = BandHighOf(chosen_.series, i);
-        if (!high) continue;  // a band without its other edge is not drawn
+        if (!high) continue;
         name += "/" + replay_.columns[high->column].name;
       }
       entries.emplace_back(&s, name);
     }
+    return entries;
+  }
+
+  // One entry per drawn series, each drawn as it appears in the chart: a band
+  // pair as one band, markers in their shape, lines and levels as strokes.
+  void Legend(SvgWriter& svg) const {
+    const auto entries = LegendEntries();
     std::vector<size_t> lengths;
+    lengths.reserve(entries.size());
     for (const auto& entry : entries) lengths.push_back(entry.second.size());
     const LegendPlacement placement = PlaceLegend(lengths);
     size_t shape = 0;

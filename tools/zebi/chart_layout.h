@@ -109,7 +109,6 @@ struct ChartLayout {
   double plotWidth = 0;
   BarAxis axis;
   Scale price;   // the candles, above the volume
-  Scale volume;  // 0..largest volume at the bottom of the price area (set by the caller)
   bool hasPane = false;
   double paneTop = 0, paneHeight = 0;
   Scale pane;
