@@ -108,7 +108,7 @@ struct ChartLayout {
   double width = chart_px::kWidth, height = 0;
   double plotWidth = 0;
   BarAxis axis;
-  Scale price;   // the candles, above the volume
+  Scale price;  // the candles, above the volume
   bool hasPane = false;
   double paneTop = 0, paneHeight = 0;
   Scale pane;
