@@ -103,7 +103,7 @@ TEST(ZebiChart, EachRoleDrawsItsShape) {
             3u);  // the marker where it changes, and in the legend
   // The line (split at its gap) and the far-off Auto output, both in the pane.
   EXPECT_EQ(Count(svg, "<polyline"), 3u);
-  EXPECT_EQ(Count(svg, "height=\"6\""), 5u);  // flag ticks, and the legend's
+  EXPECT_EQ(Count(svg, "height=\"6.0\""), 5u);  // flag ticks, and the legend's
   EXPECT_EQ(svg.find("e+300"), std::string::npos);
   EXPECT_EQ(svg.find("nan"), std::string::npos);
 }
