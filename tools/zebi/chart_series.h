@@ -5,7 +5,7 @@
 
 #include "bar_file.h"
 #include "chart_layout.h"
-#include "interface/indicator_info.h"
+#include "core/indicator_info.h"
 #include "replay.h"
 
 namespace zebi {
