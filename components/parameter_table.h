@@ -115,10 +115,11 @@ constexpr ParameterRow<Owner> IntegerParameter(int32_t index, const char* name,
   return row;
 }
 
-// A 0/1 parameter stored as a flag or as an integer 0/1.
+// A 0/1 parameter stored as a flag or as an integer 0/1; Range(0, 1) clamps it.
 template <class Owner>
 constexpr ParameterRow<Owner> FlagParameter(int32_t index, const char* name, bool Owner::*member) {
   auto row = parameter_table_detail::Row<Owner>(index, name, ParameterKind::Flag);
+  row.info.maximum = 1;
   row.flag = member;
   return row;
 }
@@ -126,6 +127,7 @@ template <class Owner>
 constexpr ParameterRow<Owner> FlagParameter(int32_t index, const char* name,
                                             int32_t Owner::*member) {
   auto row = parameter_table_detail::Row<Owner>(index, name, ParameterKind::Flag);
+  row.info.maximum = 1;
   row.integer = member;
   return row;
 }

@@ -11,7 +11,7 @@ namespace zeb {
 namespace {
 
 constexpr int32_t kBoxBins = 10;
-constexpr int32_t kMaxWindow = 299;
+constexpr int32_t kMaxWindow = Indicator::kMaxWindow;
 
 const ParameterInfo kParameters[] = {
     {0, "signalThreshold", ParameterKind::Integer, true, 2, true, 1, kMaxWindow,

@@ -18,7 +18,6 @@ namespace zeb {
 class VixDiff : public Indicator {
  public:
   static const IndicatorInfo kInfo;
-  static constexpr int32_t kMaxWindow = 299;
   static constexpr int32_t kMaxPeriods = 19;
 
   double Value(int32_t index) override;
