@@ -26,6 +26,8 @@ constexpr ParameterRow<TSICombo> kParameterRows[] = {
     IntegerParameter(3, "signalLength", &TSICombo::signalLength)
         .Default(5)
         .Describe("smoothing of the signal line; fixed at the first bar"),
+    // Both windows address series of kMaxWindow elements (the RWI window also
+    // the base series), so they are clamped like every other window.
     IntegerParameter(4, "squeezeLength", &TSICombo::squeezeLength)
         .Default(10)
         .Range(1, TSICombo::kMaxWindow)
