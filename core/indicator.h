@@ -15,6 +15,8 @@ namespace zeb {
 class Indicator {
  public:
   static constexpr int32_t kBarCapacity = 300;
+  // Longest window over the bar history: offsets 0..kMaxWindow reach every stored bar.
+  static constexpr int32_t kMaxWindow = kBarCapacity - 1;
   static constexpr int32_t kStampCapacity = 10;
   static constexpr int32_t kSymbolSize = 50;
   static constexpr int32_t kStatusSize = 1024;
@@ -67,7 +69,6 @@ class Indicator {
   bool parameterIgnored = false;
   int32_t ignoredParameter = 0;
 
- protected:
   // Stores `value` in a double parameter unless it is NaN, which leaves the
   // parameter as it was and is noted for the status text.
   void SetDoubleParameter(double& parameter, int32_t index, double value);

@@ -1,9 +1,11 @@
 #include "indicators/float_pcl.h"
 
+#include <iterator>
+
 namespace zeb {
 namespace {
 
-const ParameterInfo kParameters[] = {kSwingPeriodParameter, kSwingThresholdParameter};
+constexpr auto kParameters = ParameterInfos(kSwingParameterRows);
 
 }  // namespace
 
@@ -12,10 +14,10 @@ const IndicatorInfo FloatPCL::kInfo = {
     "FloatPCL",
     "Pivot levels from the high and low of the last swing, a swing ending at an RSI turn whose "
     "code reaches the threshold.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kSwingLevelOutputs,
-    static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
+    static_cast<int32_t>(std::size(kSwingLevelOutputs)),
     0.0,
     nullptr,
     false,

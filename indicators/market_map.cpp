@@ -1,5 +1,8 @@
 #include "indicators/market_map.h"
 
+#include <iterator>
+
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 #include "components/volume_profile.h"
 
@@ -11,15 +14,25 @@ constexpr int32_t kMarkOutputs = 500;
 constexpr double kPeakMark = 2.0;
 constexpr double kBoundMark = 1.0;
 
-const ParameterInfo kParameters[] = {
-    {0, "binCount", ParameterKind::Integer, true, 100, true, 1, MarketMap::kMaxBins,
-     "number of price bins the window's range is cut into", ParameterUse::BinCount},
-    {1, "firstBack", ParameterKind::Integer, true, 0, true, 0, MarketMap::kMaxBack,
-     "one end of the window, in bars back from the newest", ParameterUse::WindowEnd},
-    {2, "lastBack", ParameterKind::Integer, true, 0, true, 0, MarketMap::kMaxBack,
-     "other end of the window, in bars back (either order; at most 298 bars are reached)",
-     ParameterUse::WindowEnd},
+constexpr ParameterRow<MarketMap> kParameterRows[] = {
+    IntegerParameter(0, "binCount", &MarketMap::binCount)
+        .Default(100)
+        .Range(1, MarketMap::kMaxBins)
+        .Use(ParameterUse::BinCount)
+        .Describe("number of price bins the window's range is cut into"),
+    IntegerParameter(1, "firstBack", &MarketMap::firstBack)
+        .Default(0)
+        .Range(0, MarketMap::kMaxBack)
+        .Use(ParameterUse::WindowEnd)
+        .Describe("one end of the window, in bars back from the newest"),
+    IntegerParameter(2, "lastBack", &MarketMap::lastBack)
+        .Default(0)
+        .Range(0, MarketMap::kMaxBack)
+        .Use(ParameterUse::WindowEnd)
+        .Describe(
+            "other end of the window, in bars back (either order; at most 298 bars are reached)"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "lowest", "lowest low of the window: the price at the bottom of the profile",
@@ -38,10 +51,10 @@ const IndicatorInfo MarketMap::kInfo = {
     "MARKETMAP",
     "MarketMap",
     "Volume-at-price profile of a fixed window of bars, with its high-volume nodes marked.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     "binCount=40 lastBack=60",
     false,
@@ -73,23 +86,11 @@ double MarketMap::Value(int32_t index) {
 }
 
 void MarketMap::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      binCount = ClampedParameter(value, 1, kMaxBins);
-      break;
-    case 1:
-      firstBack = ClampedParameter(value, 0, kMaxBack);
-      break;
-    case 2:
-      lastBack = ClampedParameter(value, 0, kMaxBack);
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void MarketMap::Reset() {
-  binCount = 100;
+  ResetTableParameters(kParameterRows, *this);
 }
 
 int32_t MarketMap::Calculate(bool isNewBar) {

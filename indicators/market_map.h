@@ -14,7 +14,7 @@ namespace zeb {
 class MarketMap : public Indicator {
  public:
   static constexpr int32_t kMaxBins = 199;
-  static constexpr int32_t kMaxBack = 299;
+  static constexpr int32_t kMaxBack = kMaxWindow;
   static constexpr int32_t kProfileSize = 200;
   static const IndicatorInfo kInfo;
 

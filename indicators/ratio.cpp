@@ -1,20 +1,30 @@
 #include "indicators/ratio.h"
 
+#include <iterator>
+
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
 
-constexpr int32_t kMaxWindow = 299;
+constexpr int32_t kMaxWindow = Indicator::kMaxWindow;
 
-const ParameterInfo kParameters[] = {
-    {0, "lookback", ParameterKind::Integer, true, 5, true, 1, kMaxWindow,
-     "bars over which the highest high and lowest low are taken"},
-    {1, "sumLength", ParameterKind::Integer, true, 5, true, 1, kMaxWindow,
-     "calculations over which the close offset and the range are summed (slowing)"},
-    {2, "signalLength", ParameterKind::Integer, true, 5, true, 1, kMaxWindow,
-     "length of the simple moving average that forms the signal"},
+constexpr ParameterRow<Ratio> kParameterRows[] = {
+    IntegerParameter(0, "lookback", &Ratio::lookback)
+        .Default(5)
+        .Range(1, kMaxWindow)
+        .Describe("bars over which the highest high and lowest low are taken"),
+    IntegerParameter(1, "sumLength", &Ratio::sumLength)
+        .Default(5)
+        .Range(1, kMaxWindow)
+        .Describe("calculations over which the close offset and the range are summed (slowing)"),
+    IntegerParameter(2, "signalLength", &Ratio::signalLength)
+        .Default(5)
+        .Range(1, kMaxWindow)
+        .Describe("length of the simple moving average that forms the signal"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "ratio", "centred stochastic, -50 at the lowest low to +50 at the highest high",
@@ -29,10 +39,10 @@ const IndicatorInfo Ratio::kInfo = {
     "RATIO",
     "Ratio",
     "Stochastic oscillator centred on zero (-50..+50) with a moving-average signal line.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     nullptr,
     false,
@@ -53,25 +63,11 @@ double Ratio::Value(int32_t index) {
 }
 
 void Ratio::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      lookback = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 1:
-      sumLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 2:
-      signalLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void Ratio::Reset() {
-  lookback = 5;
-  sumLength = 5;
-  signalLength = 5;
+  ResetTableParameters(kParameterRows, *this);
   signal = 0.0;
 }
 

@@ -1,5 +1,7 @@
 #include "indicators/static_pcl.h"
 
+#include <iterator>
+
 #include "components/pivot_levels.h"
 
 namespace zeb {
@@ -28,7 +30,7 @@ const IndicatorInfo StaticPCL::kInfo = {
     nullptr,
     0,
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     -1.0,
     nullptr,
     false,

@@ -1,5 +1,8 @@
 #include "indicators/swing_map.h"
 
+#include <iterator>
+
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 
 namespace zeb {
@@ -9,18 +12,31 @@ constexpr int32_t kMaxSelector = SwingMap::kSwingEnds - 1;
 // Farthest offset the bar series can serve.
 constexpr int32_t kFarthestBack = Indicator::kBarCapacity - 2;
 
-const ParameterInfo kParameters[] = {
-    {0, "binCount", ParameterKind::Integer, true, 100, true, 1, MarketMap::kMaxBins,
-     "number of price bins the window's range is cut into", ParameterUse::BinCount},
-    {1, "fromSwing", ParameterKind::Integer, true, 0, true, 0, kMaxSelector,
-     "one window end: 0 = the newest bar, k = the k-th most recent swing end"},
-    {2, "toSwing", ParameterKind::Integer, true, 1, true, 0, kMaxSelector,
-     "the other window end, same meaning"},
-    {3, "rsiPeriod", ParameterKind::Integer, true, 5, true, 1, 299,
-     "RSI period of the turn detector; setting it restarts the detector"},
-    {4, "signalThreshold", ParameterKind::Integer, true, 1, true, 1, 3,
-     "smallest turn strength (1..3) that ends a swing"},
+constexpr ParameterRow<SwingMap> kParameterRows[] = {
+    IntegerParameter<SwingMap>(0, "binCount", &SwingMap::binCount)
+        .Default(100)
+        .Range(1, MarketMap::kMaxBins)
+        .Use(ParameterUse::BinCount)
+        .Describe("number of price bins the window's range is cut into"),
+    IntegerParameter<SwingMap>(1, "fromSwing", &SwingMap::fromSwing)
+        .Default(0)
+        .Range(0, kMaxSelector)
+        .Describe("one window end: 0 = the newest bar, k = the k-th most recent swing end"),
+    IntegerParameter<SwingMap>(2, "toSwing", &SwingMap::toSwing)
+        .Default(1)
+        .Range(0, kMaxSelector)
+        .Describe("the other window end, same meaning"),
+    IntegerParameter<SwingMap>(3, "rsiPeriod")
+        .Default(5)
+        .Range(1, Indicator::kMaxWindow)
+        .Restarts(&SwingMap::detector)
+        .Describe("RSI period of the turn detector; setting it restarts the detector"),
+    IntegerParameter<SwingMap>(4, "signalThreshold", &SwingMap::signalThreshold)
+        .Default(1)
+        .Range(1, 3)
+        .Describe("smallest turn strength (1..3) that ends a swing"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "lowest", "lowest low of the window: the price at the bottom of the profile",
@@ -42,10 +58,10 @@ const IndicatorInfo SwingMap::kInfo = {
     "SwingMap",
     "Volume-at-price profile of the bars since the last RSI swing end (or between two swing "
     "ends), with its high-volume nodes marked.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     "binCount=40 toSwing=3",
     false,
@@ -66,33 +82,12 @@ double SwingMap::Value(int32_t index) {
 }
 
 void SwingMap::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      binCount = ClampedParameter(value, 1, kMaxBins);
-      break;
-    case 1:
-      fromSwing = ClampedParameter(value, 0, kMaxSelector);
-      break;
-    case 2:
-      toSwing = ClampedParameter(value, 0, kMaxSelector);
-      break;
-    case 3:
-      detector.Restart(ClampedParameter(value, 1, 299));
-      break;
-    case 4:
-      signalThreshold = ClampedParameter(value, 1, 3);
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void SwingMap::Reset() {
-  binCount = 100;
+  ResetTableParameters(kParameterRows, *this);
   lastCalcBar = -1;
-  fromSwing = 0;
-  toSwing = 1;
-  signalThreshold = 1;
   for (int32_t& end : swingEnds) end = 0;
 }
 

@@ -1,16 +1,21 @@
 #include "indicators/swing_pcl.h"
 
+#include <iterator>
+
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
 
-const ParameterInfo kParameters[] = {
-    kSwingPeriodParameter,
-    kSwingThresholdParameter,
-    {2, "swingCount", ParameterKind::Integer, true, 1, true, 1, SwingPCL::kHistory,
-     "completed swings whose combined high and low form the levels"},
+constexpr ParameterRow<SwingPCL> kParameterRows[] = {
+    kSwingParameterRows[0].For<SwingPCL>(),
+    kSwingParameterRows[1].For<SwingPCL>(),
+    IntegerParameter(2, "swingCount", &SwingPCL::swingCount)
+        .Default(1)
+        .Range(1, SwingPCL::kHistory)
+        .Describe("completed swings whose combined high and low form the levels"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 }  // namespace
 
@@ -19,10 +24,10 @@ const IndicatorInfo SwingPCL::kInfo = {
     "SwingPCL",
     "Pivot levels from the high and low of the last one to ten swings, a swing ending at an RSI "
     "turn whose code reaches the threshold.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kSwingLevelOutputs,
-    static_cast<int32_t>(sizeof(kSwingLevelOutputs) / sizeof(kSwingLevelOutputs[0])),
+    static_cast<int32_t>(std::size(kSwingLevelOutputs)),
     0.0,
     "swingCount=3",
     false,
@@ -36,16 +41,11 @@ const IndicatorInfo SwingPCL::kInfo = {
 };
 
 void SwingPCL::SetParameter(int32_t index, double value) {
-  if (index == 2) {
-    swingCount = ClampedParameter(value, 1, kHistory);
-  } else {
-    SwingPivotIndicator::SetParameter(index, value);
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void SwingPCL::Reset() {
-  SwingPivotIndicator::Reset();
-  swingCount = 1;
+  ResetTableParameters(kParameterRows, *this);
 }
 
 void SwingPCL::CompleteSwing(double& high, double& low) {

@@ -13,22 +13,12 @@ double SwingPivotIndicator::Value(int32_t index) {
 }
 
 void SwingPivotIndicator::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      // Restarts also when the period is unchanged: the turn memories clear.
-      detector.Restart(ClampedParameter(value, 1, kMaxPeriod));
-      break;
-    case 1:
-      signalThreshold = ClampedParameter(value, 1, 3);
-      break;
-    default:
-      break;
-  }
+  // The period restarts the detector also when unchanged: the turn memories clear.
+  SetTableParameter(kSwingParameterRows, *this, index, value);
 }
 
 void SwingPivotIndicator::Reset() {
-  detector.Restart(RsiTurnDetector::kDefaultPeriod);
-  signalThreshold = 1;
+  ResetTableParameters(kSwingParameterRows, *this);
 }
 
 int32_t SwingPivotIndicator::Calculate(bool isNewBar) {

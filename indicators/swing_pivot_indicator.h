@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/parameter_table.h"
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
@@ -13,7 +14,7 @@ namespace zeb {
 // range that CompleteSwing returns. The bar that ends a swing opens the next.
 class SwingPivotIndicator : public Indicator {
  public:
-  static constexpr int32_t kMaxPeriod = 299;
+  static constexpr int32_t kMaxPeriod = kMaxWindow;
 
   double Value(int32_t index) override;
   void SetParameter(int32_t index, double value) override;
@@ -33,26 +34,17 @@ class SwingPivotIndicator : public Indicator {
 };
 
 // Parameters and outputs both indicators describe alike.
-inline constexpr ParameterInfo kSwingPeriodParameter = {
-    0,
-    "period",
-    ParameterKind::Integer,
-    true,
-    5,
-    true,
-    1,
-    SwingPivotIndicator::kMaxPeriod,
-    "RSI period of the turn detector; setting it restarts the detector"};
-inline constexpr ParameterInfo kSwingThresholdParameter = {
-    1,
-    "signalThreshold",
-    ParameterKind::Integer,
-    true,
-    1,
-    true,
-    1,
-    3,
-    "smallest magnitude of a turn code (1..3) that ends a swing"};
+inline constexpr ParameterRow<SwingPivotIndicator> kSwingParameterRows[] = {
+    IntegerParameter<SwingPivotIndicator>(0, "period")
+        .Default(RsiTurnDetector::kDefaultPeriod)
+        .Range(1, SwingPivotIndicator::kMaxPeriod)
+        .Restarts(&SwingPivotIndicator::detector)
+        .Describe("RSI period of the turn detector; setting it restarts the detector"),
+    IntegerParameter(1, "signalThreshold", &SwingPivotIndicator::signalThreshold)
+        .Default(1)
+        .Range(1, 3)
+        .Describe("smallest magnitude of a turn code (1..3) that ends a swing"),
+};
 inline constexpr WarmupInfo kSwingLevelWarmup = {
     0,    {0, -1, -1, -1},
     0,    -1,

@@ -1,7 +1,9 @@
 #include "indicators/swing_rsi.h"
 
 #include <cstdlib>
+#include <iterator>
 
+#include "components/parameter_table.h"
 #include "components/profile_box.h"
 #include "components/series_stats.h"
 #include "components/volume_profile.h"
@@ -14,19 +16,33 @@ constexpr int32_t kFirstBoxOutput = 3;
 constexpr int32_t kOutputsPerBox = 4;
 constexpr double kProfileScale = 100.0;
 
-const ParameterInfo kParameters[] = {
-    {0, "period", ParameterKind::Integer, true, 5, true, 1, 299,
-     "RSI period of the turn detector; setting it restarts the detector's warm-up"},
-    {1, "signalThreshold", ParameterKind::Integer, true, 1, true, 1, 3,
-     "smallest turn strength (absolute signal code) that rebuilds the box"},
-    {2, "profileLookback", ParameterKind::Integer, true, 10, true, 1, SwingRSI::kMaxLookback,
-     "oldest bar offset of the profile window (0 is the newest bar)"},
-    {3, "download", ParameterKind::Flag, true, 0, false, 0, 1,
-     "exactly 1 requests the one download of box levels, made on the next calculated bar",
-     ParameterUse::Download},
-    {4, "interval", ParameterKind::Integer, true, 1, true, 1, 4,
-     "interval code sent with the download", ParameterUse::Download},
+constexpr ParameterRow<SwingRSI> kParameterRows[] = {
+    IntegerParameter<SwingRSI>(0, "period")
+        .Default(5)
+        .Range(1, Indicator::kMaxWindow)
+        .Restarts(&SwingRSI::detector)
+        .Describe("RSI period of the turn detector; setting it restarts the detector's warm-up"),
+    IntegerParameter(1, "signalThreshold", &SwingRSI::signalThreshold)
+        .Default(1)
+        .Range(1, 3)
+        .Describe("smallest turn strength (absolute signal code) that rebuilds the box"),
+    IntegerParameter(2, "profileLookback", &SwingRSI::profileLookback)
+        .Default(10)
+        .Range(1, SwingRSI::kMaxLookback)
+        .Describe("oldest bar offset of the profile window (0 is the newest bar)"),
+    FlagParameter(3, "download", &SwingRSI::downloadRequested)
+        .Default(0)
+        .OneShot()
+        .Use(ParameterUse::Download)
+        .Describe(
+            "exactly 1 requests the one download of box levels, made on the next calculated bar"),
+    IntegerParameter(4, "interval", &SwingRSI::interval)
+        .Default(1)
+        .Range(1, 4)
+        .Use(ParameterUse::Download)
+        .Describe("interval code sent with the download"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "boxLow", "lower edge of the box around the profile peak", OutputRole::BandLow},
@@ -55,10 +71,10 @@ const IndicatorInfo SwingRSI::kInfo = {
     "SWINGRSI",
     "SwingRSI",
     "Volume-profile box rebuilt at RSI turns, with optional downloaded boxes.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     nullptr,
     false,
@@ -106,34 +122,12 @@ double SwingRSI::Value(int32_t index) {
 }
 
 void SwingRSI::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      detector.Restart(ClampedParameter(value, 1, 299));
-      break;
-    case 1:
-      signalThreshold = ClampedParameter(value, 1, 3);
-      break;
-    case 2:
-      profileLookback = ClampedParameter(value, 1, kMaxLookback);
-      break;
-    case 3:
-      if (value == 1.0) downloadRequested = true;
-      break;
-    case 4:
-      interval = ClampedParameter(value, 1, 4);
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void SwingRSI::Reset() {
-  detector.Restart(RsiTurnDetector::kDefaultPeriod);
-  signalThreshold = 1;
-  profileLookback = 10;
-  interval = 1;
+  ResetTableParameters(kParameterRows, *this);
   downloadDone = false;
-  downloadRequested = false;
   boxLow = boxPeak = boxHigh = 0.0;
   for (BoxLevels& box : downloadedBoxes) box = BoxLevels{};
 }

@@ -19,7 +19,7 @@ namespace zeb {
 class SwingRSI : public Indicator {
  public:
   static constexpr int32_t kBinCount = 10;
-  static constexpr int32_t kMaxLookback = 299;
+  static constexpr int32_t kMaxLookback = kMaxWindow;
   static const IndicatorInfo kInfo;
 
   double Value(int32_t index) override;

@@ -1,7 +1,9 @@
 #include "indicators/tsi_combo.h"
 
 #include <cmath>
+#include <iterator>
 
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 #include "components/true_range.h"
 
@@ -11,24 +13,37 @@ namespace {
 constexpr double kUpperLimit = 2.08;
 constexpr double kLowerLimit = -1.92;
 
-const ParameterInfo kParameters[] = {
-    {0, "firstLength", ParameterKind::Integer, true, 25, false, 0, 0,
-     "first smoothing of the close-to-close change; fixed at the first bar"},
-    {1, "secondLength", ParameterKind::Integer, true, 10, false, 0, 0,
-     "second smoothing; fixed at the first bar"},
-    {2, "thirdLength", ParameterKind::Integer, true, 1, false, 0, 0,
-     "third smoothing (1 passes through); fixed at the first bar"},
-    {3, "signalLength", ParameterKind::Integer, true, 5, false, 0, 0,
-     "smoothing of the signal line; fixed at the first bar"},
-    {4, "squeezeLength", ParameterKind::Integer, true, 10, true, 1, TSICombo::kMaxWindow,
-     "window of the band and channel averages; fixed at the first bar"},
-    {5, "bandMultiplier", ParameterKind::Double, true, 2.0, false, 0, 0,
-     "Bollinger band width in standard deviations; fixed at the first bar"},
-    {6, "channelMultiplier", ParameterKind::Double, true, 1.5, false, 0, 0,
-     "channel width in average true ranges; fixed at the first bar"},
-    {7, "rwiLength", ParameterKind::Integer, true, 30, true, 1, TSICombo::kMaxWindow,
-     "Random Walk Index window; takes effect at the next bar"},
+constexpr ParameterRow<TSICombo> kParameterRows[] = {
+    IntegerParameter(0, "firstLength", &TSICombo::firstLength)
+        .Default(25)
+        .Describe("first smoothing of the close-to-close change; fixed at the first bar"),
+    IntegerParameter(1, "secondLength", &TSICombo::secondLength)
+        .Default(10)
+        .Describe("second smoothing; fixed at the first bar"),
+    IntegerParameter(2, "thirdLength", &TSICombo::thirdLength)
+        .Default(1)
+        .Describe("third smoothing (1 passes through); fixed at the first bar"),
+    IntegerParameter(3, "signalLength", &TSICombo::signalLength)
+        .Default(5)
+        .Describe("smoothing of the signal line; fixed at the first bar"),
+    // Both windows address series of kMaxWindow elements (the RWI window also
+    // the base series), so they are clamped like every other window.
+    IntegerParameter(4, "squeezeLength", &TSICombo::squeezeLength)
+        .Default(10)
+        .Range(1, TSICombo::kMaxWindow)
+        .Describe("window of the band and channel averages; fixed at the first bar"),
+    DoubleParameter(5, "bandMultiplier", &TSICombo::bandMultiplier)
+        .Default(2.0)
+        .Describe("Bollinger band width in standard deviations; fixed at the first bar"),
+    DoubleParameter(6, "channelMultiplier", &TSICombo::channelMultiplier)
+        .Default(1.5)
+        .Describe("channel width in average true ranges; fixed at the first bar"),
+    IntegerParameter(7, "rwiLength", &TSICombo::rwiLength)
+        .Default(30)
+        .Range(1, TSICombo::kMaxWindow)
+        .Describe("Random Walk Index window; takes effect at the next bar"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "tsi", "True Strength Index, -100..+100", OutputRole::Line,
@@ -55,10 +70,10 @@ const IndicatorInfo TSICombo::kInfo = {
     "TSICombo",
     "True Strength Index with signal line, a volatility squeeze flag and a Random Walk Index "
     "breakout flag.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     nullptr,
     false,
@@ -95,47 +110,11 @@ double TSICombo::Value(int32_t index) {
 }
 
 void TSICombo::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      firstLength = ParameterToInt(value);
-      break;
-    case 1:
-      secondLength = ParameterToInt(value);
-      break;
-    case 2:
-      thirdLength = ParameterToInt(value);
-      break;
-    case 3:
-      signalLength = ParameterToInt(value);
-      break;
-    case 4:
-      // Both windows address series of kMaxWindow elements (the RWI window also
-      // the base series), so they are clamped like every other window.
-      squeezeLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 5:
-      SetDoubleParameter(bandMultiplier, index, value);
-      break;
-    case 6:
-      SetDoubleParameter(channelMultiplier, index, value);
-      break;
-    case 7:
-      rwiLength = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void TSICombo::Reset() {
-  firstLength = 25;
-  secondLength = 10;
-  thirdLength = 1;
-  signalLength = 5;
-  squeezeLength = 10;
-  bandMultiplier = 2.0;
-  channelMultiplier = 1.5;
-  rwiLength = 30;
+  ResetTableParameters(kParameterRows, *this);
   needsInit = true;
   breakout = false;
 }

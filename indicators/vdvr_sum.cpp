@@ -1,24 +1,32 @@
 #include "indicators/vdvr_sum.h"
 
 #include <cmath>
+#include <iterator>
 
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
 
-const ParameterInfo kParameters[] = {
-    {0, "imbalanceWindow", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
-     "bars over which the positive and negative volume differences are summed"},
-    {1, "averageLength", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
-     "length of the simple moving average of the weighted imbalance"},
-    {2, "periods", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
-     "dates forming the reference range of the price position (at most 20 used)"},
-    {3, "lookback", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
-     "bars over which the highest high and lowest low are taken"},
-    {4, "sumLength", ParameterKind::Integer, false, 0, true, 1, VDVRSum::kMaxWindow,
-     "calculations over which the stochastic's offset and range are summed"},
+constexpr ParameterRow<VDVRSum> kParameterRows[] = {
+    IntegerParameter(0, "imbalanceWindow", &VDVRSum::imbalanceWindow)
+        .Range(1, VDVRSum::kMaxWindow)
+        .Describe("bars over which the positive and negative volume differences are summed"),
+    IntegerParameter(1, "averageLength", &VDVRSum::averageLength)
+        .Range(1, VDVRSum::kMaxWindow)
+        .Describe("length of the simple moving average of the weighted imbalance"),
+    IntegerParameter(2, "periods", &VDVRSum::periods)
+        .Range(1, VDVRSum::kMaxWindow)
+        .Describe("dates forming the reference range of the price position (at most 20 used)"),
+    IntegerParameter(3, "lookback", &VDVRSum::lookback)
+        .Range(1, VDVRSum::kMaxWindow)
+        .Describe("bars over which the highest high and lowest low are taken"),
+    IntegerParameter(4, "sumLength", &VDVRSum::sumLength)
+        .Range(1, VDVRSum::kMaxWindow)
+        .Describe("calculations over which the stochastic's offset and range are summed"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "value", "moving average of the position-weighted volume imbalance (every index)",
@@ -33,10 +41,10 @@ const IndicatorInfo VDVRSum::kInfo = {
     "VDVRSum",
     "Volume imbalance weighted by the price position within the last dates' range, averaged. "
     "No defaults: not a number until the parameters are set.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,  // unused: every index answers with the one output
     "imbalanceWindow=10 averageLength=5 periods=5 lookback=14 sumLength=10",
     true,
@@ -63,9 +71,7 @@ double VDVRSum::Value(int32_t /*index*/) {
 }
 
 void VDVRSum::SetParameter(int32_t index, double parameter) {
-  int32_t* const fields[] = {&imbalanceWindow, &averageLength, &periods, &lookback, &sumLength};
-  if (index < 0 || index >= static_cast<int32_t>(sizeof(fields) / sizeof(fields[0]))) return;
-  *fields[index] = ClampedParameter(parameter, 1, kMaxWindow);
+  SetTableParameter(kParameterRows, *this, index, parameter);
 }
 
 int32_t VDVRSum::Calculate(bool isNewBar) {

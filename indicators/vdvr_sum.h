@@ -19,7 +19,6 @@ namespace zeb {
 class VDVRSum : public Indicator {
  public:
   static const IndicatorInfo kInfo;
-  static constexpr int32_t kMaxWindow = 299;
 
   double Value(int32_t index) override;
   void SetParameter(int32_t index, double value) override;

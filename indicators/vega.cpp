@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "components/profile_box.h"
 #include "components/series_stats.h"
@@ -11,36 +12,7 @@ namespace zeb {
 namespace {
 
 constexpr int32_t kBoxBins = 10;
-constexpr int32_t kMaxWindow = 299;
-
-const ParameterInfo kParameters[] = {
-    {0, "signalThreshold", ParameterKind::Integer, true, 2, true, 1, kMaxWindow,
-     "smallest turn strength that rebuilds the box (above 3 never)"},
-    {1, "profileLookback", ParameterKind::Integer, true, 7, true, 1, kMaxWindow,
-     "oldest bar offset of the profile window, and the period the turn detector takes when "
-     "this is set (until then it runs with period 5)",
-     ParameterUse::Restart},
-    {3, "stored3", ParameterKind::Integer, true, 7, true, 1, kMaxWindow,
-     "kept for the host; no effect", ParameterUse::Inert},
-    {4, "stored4", ParameterKind::Integer, true, 3, true, 1, kMaxWindow,
-     "kept for the host; no effect", ParameterUse::Inert},
-    {5, "profileScale", ParameterKind::Integer, true, 100, true, 1, kMaxWindow,
-     "content of the fullest profile bin; the box edges lie at half of it"},
-    {6, "longEnabled", ParameterKind::Flag, false, 0, true, 0, 1,
-     "1 lets the long side open positions"},
-    {7, "shortEnabled", ParameterKind::Flag, false, 0, true, 0, 1,
-     "1 lets the short side open positions"},
-    {8, "stopFactor", ParameterKind::Double, true, 1.0, true, -3.0, 3.0,
-     "stop distance in box widths"},
-    {9, "targetPercent", ParameterKind::Double, true, 0.25, true, -3.0, 3.0,
-     "target distance in percent of the box edge"},
-    {10, "stored10", ParameterKind::Integer, true, 27, true, 1, 100, "kept for the host; no effect",
-     ParameterUse::Inert},
-    {11, "stopOnExtreme", ParameterKind::Flag, true, 0, true, 0, 1,
-     "0: stops are tested against the close; 1: against the low (long) or the high (short)"},
-    {17, "stopMode", ParameterKind::Flag, true, 1, true, 0, 1,
-     "1: plain stops; 0: widened stops that also consider the far box edge plus 3 widths"},
-};
+constexpr int32_t kMaxWindow = Indicator::kMaxWindow;
 
 const OutputInfo kOutputs[] = {
     {0, 1, "zero", "always 0", OutputRole::Figure, "constant", true},
@@ -63,10 +35,68 @@ const OutputInfo kOutputs[] = {
     {16, 16, "levelsPublishedAgain", "output 15 again", OutputRole::Figure, "0 or 1", true},
 };
 
-// A 0/1 parameter as a flag.
-bool ClampedFlag(double value) {
-  return ClampedParameter(value, 0, 1) == 1;
-}
+}  // namespace
+
+const ParameterRow<Vega> Vega::kParameterRows[] = {
+    IntegerParameter(0, "signalThreshold", &Vega::signalThreshold)
+        .Default(2)
+        .Range(1, kMaxWindow)
+        .Describe("smallest turn strength that rebuilds the box (above 3 never)"),
+    IntegerParameter(1, "profileLookback", &Vega::profileLookback)
+        .Default(7)
+        .Range(1, kMaxWindow)
+        .Restarts(&Vega::detector)
+        .Use(ParameterUse::Restart)
+        .Describe("oldest bar offset of the profile window, and the period the turn detector "
+                  "takes when this is set (until then it runs with period 5)"),
+    IntegerParameter(3, "stored3", &Vega::stored3)
+        .Default(7)
+        .Range(1, kMaxWindow)
+        .Use(ParameterUse::Inert)
+        .Describe("kept for the host; no effect"),
+    IntegerParameter(4, "stored4", &Vega::stored4)
+        .Default(3)
+        .Range(1, kMaxWindow)
+        .Use(ParameterUse::Inert)
+        .Describe("kept for the host; no effect"),
+    IntegerParameter(5, "profileScale", &Vega::profileScale)
+        .Default(100)
+        .Range(1, kMaxWindow)
+        .Describe("content of the fullest profile bin; the box edges lie at half of it"),
+    FlagParameter(6, "longEnabled", &Vega::longEnabled)
+        .Range(0, 1)
+        .Describe("1 lets the long side open positions"),
+    FlagParameter(7, "shortEnabled", &Vega::shortEnabled)
+        .Range(0, 1)
+        .Describe("1 lets the short side open positions"),
+    DoubleParameter(8, "stopFactor", &Vega::stopFactor)
+        .Default(1.0)
+        .Range(-3.0, 3.0)
+        .Describe("stop distance in box widths"),
+    DoubleParameter(9, "targetPercent", &Vega::targetPercent)
+        .Default(0.25)
+        .Range(-3.0, 3.0)
+        .Describe("target distance in percent of the box edge"),
+    IntegerParameter(10, "stored10", &Vega::stored10)
+        .Default(27)
+        .Range(1, 100)
+        .Use(ParameterUse::Inert)
+        .Describe("kept for the host; no effect"),
+    FlagParameter(11, "stopOnExtreme", &Vega::stopOnExtreme)
+        .Default(0)
+        .Range(0, 1)
+        .Describe("0: stops are tested against the close; 1: against the low (long) or the high "
+                  "(short)"),
+    FlagParameter(17, "stopMode", &Vega::plainStops)
+        .Default(1)
+        .Range(0, 1)
+        .Describe("1: plain stops; 0: widened stops that also consider the far box edge plus 3 "
+                  "widths"),
+};
+
+namespace {
+
+const auto kParameters = ParameterInfos(Vega::kParameterRows);
 
 }  // namespace
 
@@ -75,10 +105,10 @@ const IndicatorInfo Vega::kInfo = {
     "Vega",
     "Box-breakout signals: a volume-profile box rebuilt at RSI turns, entries on closes beyond "
     "it, stops and targets derived from its width.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     "longEnabled=1 shortEnabled=1 signalThreshold=1",
     false,
@@ -127,60 +157,11 @@ double Vega::Value(int32_t index) {
 }
 
 void Vega::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0:
-      signalThreshold = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 1:
-      profileLookback = ClampedParameter(value, 1, kMaxWindow);
-      detector.Restart(profileLookback);
-      break;
-    case 3:
-      storedIntegers[0] = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 4:
-      storedIntegers[1] = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 5:
-      profileScale = ClampedParameter(value, 1, kMaxWindow);
-      break;
-    case 6:
-      longEnabled = ClampedFlag(value);
-      break;
-    case 7:
-      shortEnabled = ClampedFlag(value);
-      break;
-    case 8:
-      SetDoubleParameter(stopFactor, index, ClampDouble(value, -3.0, 3.0));
-      break;
-    case 9:
-      SetDoubleParameter(targetPercent, index, ClampDouble(value, -3.0, 3.0));
-      break;
-    case 10:
-      storedIntegers[2] = ClampedParameter(value, 1, 100);
-      break;
-    case 11:
-      stopOnExtreme = ClampedFlag(value);
-      break;
-    case 17:
-      stopMode = static_cast<StopMode>(ClampedParameter(value, 0, 1));
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void Vega::Reset() {
-  signalThreshold = 2;
-  profileLookback = 7;
-  profileScale = 100;
-  stopFactor = 1.0;
-  targetPercent = 0.25;
-  stopOnExtreme = false;
-  stopMode = StopMode::kPlain;
-  storedIntegers[0] = 7;
-  storedIntegers[1] = 3;
-  storedIntegers[2] = 27;
+  ResetTableParameters(kParameterRows, *this);
   for (VegaSide* side : {&longSide, &shortSide}) {
     side->open = false;
     side->entryPrice = side->exitPrice = 0.0;
@@ -230,7 +211,7 @@ void Vega::UpdateLevels() {
   const double k = stopFactor;
   longSide.stop = std::max(boxHigh - k * w, boxHigh - 3 * w);
   shortSide.stop = std::min(boxLow + k * w, boxLow + 3 * w);
-  if (stopMode == StopMode::kWidened) {
+  if (!plainStops) {
     longSide.stop = std::max(longSide.stop, boxLow + 3 * w);
     shortSide.stop = std::min(shortSide.stop, boxHigh - 3 * w);
   }
@@ -343,7 +324,9 @@ Vega::Snapshot Vega::SnapshotForTesting() const {
   state.profileLookback = profileLookback;
   state.detectorPeriod = detector.period;
   state.stopFactor = stopFactor;
-  for (int32_t i = 0; i < 3; ++i) state.storedIntegers[i] = storedIntegers[i];
+  state.storedIntegers[0] = stored3;
+  state.storedIntegers[1] = stored4;
+  state.storedIntegers[2] = stored10;
   return state;
 }
 

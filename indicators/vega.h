@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "components/parameter_table.h"
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
@@ -23,6 +24,8 @@ namespace zeb {
 class Vega : public Indicator {
  public:
   static const IndicatorInfo kInfo;
+  // One row per parameter: what SetParameter and Reset store, and the metadata.
+  static const ParameterRow<Vega> kParameterRows[];
 
   double Value(int32_t index) override;
   void SetParameter(int32_t index, double value) override;
@@ -46,10 +49,6 @@ class Vega : public Indicator {
   Snapshot SnapshotForTesting() const;
 
  private:
-  enum class StopMode : int32_t {
-    kWidened = 0,  // the far box edge three widths out also bounds the stop
-    kPlain = 1,
-  };
   // The newest bar's prices, fixed for one calculation.
   struct Prices {
     double open, high, low, close;
@@ -76,8 +75,11 @@ class Vega : public Indicator {
   double stopFactor = 0.0;
   double targetPercent = 0.0;
   bool stopOnExtreme = false;  // stops tested against the low (long) or high (short), not the close
-  StopMode stopMode = StopMode::kWidened;
-  int32_t storedIntegers[3] = {};  // parameters 3, 4 and 10: kept for the host, no effect
+  // Stops from the box edge only; else the far box edge three widths out also bounds them.
+  bool plainStops = false;
+  int32_t stored3 = 0;  // parameters 3, 4 and 10: kept for the host, no effect
+  int32_t stored4 = 0;
+  int32_t stored10 = 0;
 
   RsiTurnDetector detector;
   double boxHigh = 0.0;

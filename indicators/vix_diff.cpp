@@ -1,23 +1,33 @@
 #include "indicators/vix_diff.h"
 
+#include <iterator>
+
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
 
-const ParameterInfo kParameters[] = {
-    {0, "lag", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
-     "bars over which the flow measures the price change; also the first bar of each date that "
-     "computes a new flow"},
-    {1, "smoothLength", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
-     "length of the moving averages of the two positions"},
-    {2, "detrendLength", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
-     "length of the moving average subtracted from their difference"},
-    {3, "periods", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxPeriods,
-     "dates forming both reference ranges"},
-    {4, "signalLength", ParameterKind::Integer, false, 0, true, 1, VixDiff::kMaxWindow,
-     "length of the signal's moving average"},
+constexpr ParameterRow<VixDiff> kParameterRows[] = {
+    IntegerParameter(0, "lag", &VixDiff::lag)
+        .Range(1, VixDiff::kMaxWindow)
+        .Describe("bars over which the flow measures the price change; also the first bar of each "
+                  "date that "
+                  "computes a new flow"),
+    IntegerParameter(1, "smoothLength", &VixDiff::smoothLength)
+        .Range(1, VixDiff::kMaxWindow)
+        .Describe("length of the moving averages of the two positions"),
+    IntegerParameter(2, "detrendLength", &VixDiff::detrendLength)
+        .Range(1, VixDiff::kMaxWindow)
+        .Describe("length of the moving average subtracted from their difference"),
+    IntegerParameter(3, "periods", &VixDiff::periods)
+        .Range(1, VixDiff::kMaxPeriods)
+        .Describe("dates forming both reference ranges"),
+    IntegerParameter(4, "signalLength", &VixDiff::signalLength)
+        .Range(1, VixDiff::kMaxWindow)
+        .Describe("length of the signal's moving average"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "oscillator", "flow position minus price position, detrended", OutputRole::Line,
@@ -33,10 +43,10 @@ const IndicatorInfo VixDiff::kInfo = {
     "VixDiff",
     "Volume-weighted flow position against price position over the last dates, detrended, with a "
     "signal line. No defaults: not a number until the parameters are set.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     "lag=3 smoothLength=5 detrendLength=20 periods=5 signalLength=9",
     false,
@@ -65,9 +75,7 @@ double VixDiff::Value(int32_t index) {
 }
 
 void VixDiff::SetParameter(int32_t index, double value) {
-  int32_t* const fields[] = {&lag, &smoothLength, &detrendLength, &periods, &signalLength};
-  if (index < 0 || index >= static_cast<int32_t>(sizeof(fields) / sizeof(fields[0]))) return;
-  *fields[index] = ClampedParameter(value, 1, index == 3 ? kMaxPeriods : kMaxWindow);
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 int32_t VixDiff::Calculate(bool isNewBar) {

@@ -18,7 +18,6 @@ namespace zeb {
 class VixDiff : public Indicator {
  public:
   static const IndicatorInfo kInfo;
-  static constexpr int32_t kMaxWindow = 299;
   static constexpr int32_t kMaxPeriods = 19;
 
   double Value(int32_t index) override;
@@ -34,10 +33,10 @@ class VixDiff : public Indicator {
   PeriodRange priceRange;
   double oscillator = 0.0;
   double signal = 0.0;
-  RingSeries flowSeries{300};
-  RingSeries priceSeries{300};
-  RingSeries diffSeries{300};
-  RingSeries oscillatorSeries{300};
+  RingSeries flowSeries{kBarCapacity};
+  RingSeries priceSeries{kBarCapacity};
+  RingSeries diffSeries{kBarCapacity};
+  RingSeries oscillatorSeries{kBarCapacity};
 };
 
 }  // namespace zeb

@@ -1,15 +1,24 @@
 #include "indicators/vol_delta.h"
 
+#include <iterator>
+
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
 
-const ParameterInfo kParameters[] = {
-    {0, "window", ParameterKind::Integer, true, 5, true, 1, VolDelta::kMaxWindow, "bars summed"},
-    {1, "smoothingLength", ParameterKind::Integer, true, 1, true, 1, VolDelta::kMaxWindow,
-     "exponential smoothing of both sums; 1 reports the plain sums"},
+constexpr ParameterRow<VolDelta> kParameterRows[] = {
+    IntegerParameter(0, "window", &VolDelta::window)
+        .Default(5)
+        .Range(1, VolDelta::kMaxWindow)
+        .Describe("bars summed"),
+    IntegerParameter(1, "smoothingLength", &VolDelta::smoothingLength)
+        .Default(1)
+        .Range(1, VolDelta::kMaxWindow)
+        .Describe("exponential smoothing of both sums; 1 reports the plain sums"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "positive", "sum of volume1 - volume2 where positive", OutputRole::Line,
@@ -24,10 +33,10 @@ const IndicatorInfo VolDelta::kInfo = {
     "VOLDELTA",
     "VolDelta",
     "Window sums of the bars' excess of volume1 over volume2 and of the opposite excess.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     nullptr,
     false,
@@ -49,13 +58,11 @@ double VolDelta::Value(int32_t index) {
 }
 
 void VolDelta::SetParameter(int32_t index, double value) {
-  if (index == 0) window = ClampedParameter(value, 1, kMaxWindow);
-  if (index == 1) smoothingLength = ClampedParameter(value, 1, kMaxWindow);
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void VolDelta::Reset() {
-  window = 5;
-  smoothingLength = 1;
+  ResetTableParameters(kParameterRows, *this);
 }
 
 int32_t VolDelta::Calculate(bool isNewBar) {

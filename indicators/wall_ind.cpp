@@ -3,24 +3,35 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
+#include "components/parameter_table.h"
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
 
-constexpr int32_t kMaxPeriod = 299;
+constexpr int32_t kMaxPeriod = Indicator::kMaxWindow;
 
-const ParameterInfo kParameters[] = {
-    {0, "periodMode", ParameterKind::Flag, true, 0, false, 0, 1,
-     "0: a period is a calendar day; 1: a swing ending at an RSI turn (any other value gives 0)"},
-    {1, "period", ParameterKind::Integer, true, 5, true, 1, kMaxPeriod,
-     "RSI period of the turn detector (mode 1); setting it restarts the detector"},
-    {2, "signalThreshold", ParameterKind::Integer, true, 1, true, 1, 3,
-     "smallest magnitude of a turn code (1..3) that ends a swing in mode 1"},
-    {3, "maxWidth", ParameterKind::Double, true, 10.0, false, 0, 0,
-     "largest width figure at which the wall is published"},
+constexpr ParameterRow<WallInd> kParameterRows[] = {
+    FlagParameter(0, "periodMode", &WallInd::periodMode)
+        .Default(0)
+        .Describe("0: a period is a calendar day; 1: a swing ending at an RSI turn (any other "
+                  "value gives 0)"),
+    IntegerParameter<WallInd>(1, "period")
+        .Default(5)
+        .Range(1, kMaxPeriod)
+        .Restarts(&WallInd::detector)
+        .Describe("RSI period of the turn detector (mode 1); setting it restarts the detector"),
+    IntegerParameter(2, "signalThreshold", &WallInd::signalThreshold)
+        .Default(1)
+        .Range(1, 3)
+        .Describe("smallest magnitude of a turn code (1..3) that ends a swing in mode 1"),
+    DoubleParameter(3, "maxWidth", &WallInd::maxWidth)
+        .Default(10.0)
+        .Describe("largest width figure at which the wall is published"),
 };
+constexpr auto kParameters = ParameterInfos(kParameterRows);
 
 const OutputInfo kOutputs[] = {
     {0, 0, "wallLow", "lower edge of the wall; 0 while the wall is not valid", OutputRole::BandLow},
@@ -37,10 +48,10 @@ const IndicatorInfo WallInd::kInfo = {
     "WallInd",
     "Band of a new period's open and the previous period's pivot, close and open pivot, "
     "published while narrow.",
-    kParameters,
-    static_cast<int32_t>(sizeof(kParameters) / sizeof(kParameters[0])),
+    kParameters.data(),
+    static_cast<int32_t>(kParameters.size()),
     kOutputs,
-    static_cast<int32_t>(sizeof(kOutputs) / sizeof(kOutputs[0])),
+    static_cast<int32_t>(std::size(kOutputs)),
     0.0,
     "periodMode=1",
     false,
@@ -77,34 +88,14 @@ double WallInd::Value(int32_t index) {
 }
 
 void WallInd::SetParameter(int32_t index, double value) {
-  switch (index) {
-    case 0: {
-      const int32_t mode = ParameterToInt(value);
-      periodMode = mode == 1 ? 1 : 0;
-      break;
-    }
-    case 1:
-      detector.Restart(ClampedParameter(value, 1, kMaxPeriod));
-      break;
-    case 2:
-      signalThreshold = ClampedParameter(value, 1, 3);
-      break;
-    case 3:
-      SetDoubleParameter(maxWidth, index, value);
-      break;
-    default:
-      break;
-  }
+  SetTableParameter(kParameterRows, *this, index, value);
 }
 
 void WallInd::Reset() {
-  signalThreshold = 1;
+  ResetTableParameters(kParameterRows, *this);
   wallLow = 0.0;
   wallHigh = 0.0;
-  periodMode = 0;
-  maxWidth = 10.0;
   wallValid = false;
-  detector.Restart(RsiTurnDetector::kDefaultPeriod);
 }
 
 int32_t WallInd::Calculate(bool isNewBar) {

@@ -1,6 +1,7 @@
 #include "interface/keyword_table.h"
 
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 
@@ -60,7 +61,7 @@ const KeywordEntry* KeywordTable() {
   return kTable;
 }
 int32_t KeywordCount() {
-  return static_cast<int32_t>(sizeof(kTable) / sizeof(kTable[0]));
+  return static_cast<int32_t>(std::size(kTable));
 }
 
 const KeywordEntry* FindKeyword(const char* keyword) {
