@@ -12,7 +12,6 @@ namespace zeb {
 namespace {
 
 constexpr int32_t kBoxBins = 10;
-constexpr int32_t kMaxWindow = Indicator::kMaxWindow;
 
 const OutputInfo kOutputs[] = {
     {0, 1, "zero", "always 0", OutputRole::Figure, "constant", true},
