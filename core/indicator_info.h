@@ -13,6 +13,19 @@ namespace zeb {
 
 enum class ParameterKind { Integer, Double, Flag };
 
+// The kind's name as the tools and the bindings show it.
+inline const char* ParameterKindName(ParameterKind kind) {
+  switch (kind) {
+    case ParameterKind::Integer:
+      return "integer";
+    case ParameterKind::Double:
+      return "double";
+    case ParameterKind::Flag:
+      return "flag";
+  }
+  return "?";
+}
+
 // What a parameter means to the tools, beyond its value.
 enum class ParameterUse {
   Plain,

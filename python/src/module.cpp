@@ -20,18 +20,6 @@ namespace py = pybind11;
 
 namespace {
 
-const char* KindName(zeb::ParameterKind kind) {
-  switch (kind) {
-    case zeb::ParameterKind::Integer:
-      return "integer";
-    case zeb::ParameterKind::Double:
-      return "double";
-    case zeb::ParameterKind::Flag:
-      return "flag";
-  }
-  return "";
-}
-
 const char* UseName(zeb::ParameterUse use) {
   switch (use) {
     case zeb::ParameterUse::Plain:
@@ -58,7 +46,7 @@ py::dict DescribeParameter(const zeb::ParameterInfo& p) {
   py::dict d;
   d["index"] = p.index;
   d["name"] = p.name;
-  d["kind"] = KindName(p.kind);
+  d["kind"] = zeb::ParameterKindName(p.kind);
   d["default"] = OrNone(p.hasDefault, p.defaultValue);
   d["minimum"] = OrNone(p.clamped, p.minimum);
   d["maximum"] = OrNone(p.clamped, p.maximum);

@@ -10,18 +10,6 @@
 namespace zebi {
 namespace {
 
-const char* KindName(zeb::ParameterKind kind) {
-  switch (kind) {
-    case zeb::ParameterKind::Integer:
-      return "integer";
-    case zeb::ParameterKind::Double:
-      return "double";
-    case zeb::ParameterKind::Flag:
-      return "flag";
-  }
-  return "?";
-}
-
 const char* RoleName(zeb::OutputRole role) {
   switch (role) {
     case zeb::OutputRole::Auto:
@@ -222,8 +210,8 @@ void WriteDescription(std::ostream& out, const zeb::IndicatorInfo& info) {
         {"INDEX", "NAME", "KIND", "DEFAULT", "RANGE", "MEANING"}};
     for (int32_t i = 0; i < info.parameterCount; ++i) {
       const zeb::ParameterInfo& p = info.parameters[i];
-      rows.push_back({std::to_string(p.index), p.name, KindName(p.kind), DefaultText(p),
-                      RangeText(p), p.description + ParameterNote(p)});
+      rows.push_back({std::to_string(p.index), p.name, zeb::ParameterKindName(p.kind),
+                      DefaultText(p), RangeText(p), p.description + ParameterNote(p)});
     }
     WriteColumns(out, rows, "  ");
   }
@@ -266,8 +254,8 @@ void WriteMarkdownReference(std::ostream& out) {
       out << "| Index | Name | Kind | Default | Range | Meaning |\n|---|---|---|---|---|---|\n";
       for (int32_t p = 0; p < info.parameterCount; ++p) {
         const zeb::ParameterInfo& pi = info.parameters[p];
-        out << "| " << pi.index << " | `" << pi.name << "` | " << KindName(pi.kind) << " | "
-            << DefaultText(pi) << " | " << RangeText(pi) << " | "
+        out << "| " << pi.index << " | `" << pi.name << "` | " << zeb::ParameterKindName(pi.kind)
+            << " | " << DefaultText(pi) << " | " << RangeText(pi) << " | "
             << MarkdownCell(pi.description + ParameterNote(pi)) << " |\n";
       }
       out << "\n";
