@@ -1,13 +1,11 @@
 #include "components/volume_imbalance.h"
 
-#include "components/series_stats.h"
 #include "core/indicator.h"
 
 namespace zeb {
-
 void VolumeImbalance::Update(const Indicator& indicator, bool isNewBar, int32_t window,
                              int32_t averageLength, double& positive, double& negative) {
-  const double d = indicator.volume1Series.Get(0) - indicator.volume2Series.Get(0);
+  const double d = indicator.volume1Series.Newest() - indicator.volume2Series.Newest();
   const double positivePart = d < 0.0 ? 0.0 : d;
   const double negativePart = d < 0.0 ? -d : 0.0;
   if (isNewBar) {
@@ -17,8 +15,14 @@ void VolumeImbalance::Update(const Indicator& indicator, bool isNewBar, int32_t 
     positiveSeries.SetCurrent(positivePart);
     negativeSeries.SetCurrent(negativePart);
   }
-  const double sp = SeriesSum(positiveSeries, window);
-  const double sn = SeriesSum(negativeSeries, window);
+  // Both window sums newest first from 0.0, the order that fixes their
+  // rounding (as SeriesSum), in one walk over the two series.
+  double sp = 0.0;
+  double sn = 0.0;
+  positiveSeries.ForEachBackWith(negativeSeries, 0, window, [&sp, &sn](double p, double n) {
+    sp += p;
+    sn += n;
+  });
   positive = positiveAverage.Update(averageLength, sp);
   negative = negativeAverage.Update(averageLength, sn);
 }
