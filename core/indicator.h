@@ -47,7 +47,7 @@ class Indicator {
   void AppendStatusNotes(char* text, size_t size) const;
 
   // True when the newest bar carries a different date from the one before it.
-  bool IsNewDate() const { return dateSeries.Get(0) != dateSeries.Get(1); }
+  bool IsNewDate() const { return dateSeries.Newest() != dateSeries.Get(1); }
 
   int32_t handle = 0;
   int32_t barNumber = 0;
