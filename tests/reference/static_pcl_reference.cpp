@@ -1,8 +1,7 @@
-#include "indicators/static_pcl.h"
-
 #include <iterator>
 
 #include "components/pivot_levels.h"
+#include "indicators/static_pcl.h"
 
 namespace zeb {
 namespace {

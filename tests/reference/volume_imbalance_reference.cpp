@@ -1,6 +1,5 @@
-#include "components/volume_imbalance.h"
-
 #include "components/series_stats.h"
+#include "components/volume_imbalance.h"
 #include "core/indicator.h"
 
 namespace zeb {

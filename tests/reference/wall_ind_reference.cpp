@@ -1,5 +1,3 @@
-#include "indicators/wall_ind.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -7,6 +5,7 @@
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
+#include "indicators/wall_ind.h"
 
 namespace zeb {
 namespace {
