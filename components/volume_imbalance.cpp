@@ -24,6 +24,7 @@ void SplitBySign(double d, double& positivePart, double& negativePart) {
 }
 
 }  // namespace
+
 void VolumeImbalance::Update(const Indicator& indicator, bool isNewBar, int32_t window,
                              int32_t averageLength, double& positive, double& negative) {
   const double d = indicator.volume1Series.Newest() - indicator.volume2Series.Newest();

@@ -70,8 +70,7 @@ class Indicator {
   };
   std::unique_ptr<BarBlock> bars_{new (std::nothrow) BarBlock()};
   // Newest slot of the price series and of the date and time series. The bar
-  // store owns the bar series' positions and sets them to these after each
-  // store.
+  // store owns the bar series' positions: every new bar sets them to these.
   int32_t priceSlot_ = 0;
   int32_t stampSlot_ = 0;
 
