@@ -157,8 +157,10 @@ def floor(keyword, setting, counters, lat):
     elif keyword in ("MARKETMAP", "SWINGMAP"):
         bars, bins = counters["window_bars"], counters["bins"]
         t, what = profile_floor(lat, bars, bins, True)
-        if keyword == "SWINGMAP" and DETECTOR.time(lat) > t:
-            return DETECTOR.time(lat), DETECTOR.text()
+        if keyword == "SWINGMAP":
+            # The window ends on the detector's turns, so each bar's profile
+            # waits for that bar's detector update.
+            return DETECTOR.time(lat) + t, f"detector + {what}"
         return t, what
     else:
         raise KeyError(keyword)
