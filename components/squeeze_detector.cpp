@@ -1,6 +1,5 @@
 #include "components/squeeze_detector.h"
 
-#include "components/series_stats.h"
 #include "components/true_range.h"
 
 namespace zeb {
@@ -15,17 +14,21 @@ void SqueezeDetector::Init(int32_t windowLength, double band, double channel) {
 
 void SqueezeDetector::Update(double open, double high, double low, double close) {
   typicalSeries.Push((open + high + low + close) * 0.25);
+  trueRangeSeries.Push(TrueRange(prevClose, high, low));
+  prevClose = close;
+  // Both window sums in one pass; the band's deviation needs the mean first.
+  double typicalSum = 0.0;
+  double rangeSum = 0.0;
+  WindowSumPair(typicalSeries, trueRangeSeries, length, typicalSum, rangeSum);
   double mid = 0.0;
   double sd = 0.0;
-  SeriesMeanStdDev(typicalSeries, length, mid, sd);
+  WindowMeanStdDev(typicalSeries, length, typicalSum, mid, sd);
   const double upperBand = mid + bandMultiplier * sd;
   const double lowerBand = mid - bandMultiplier * sd;
 
-  trueRangeSeries.Push(TrueRange(prevClose, high, low));
-  const double atr = SeriesAverage(trueRangeSeries, length);
+  const double atr = rangeSum / static_cast<double>(length);
   const double upperChannel = mid + channelMultiplier * atr;
   const double lowerChannel = mid - channelMultiplier * atr;
-  prevClose = close;
   // Written as "inside" comparisons so that a NaN anywhere clears the flag.
   on = upperBand <= upperChannel && lowerBand >= lowerChannel;
 }

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/ring_series.h"
+#include "components/window_series.h"
 
 namespace zeb {
 
@@ -23,8 +23,8 @@ class SqueezeDetector {
   double bandMultiplier = 0.0;
   double channelMultiplier = 0.0;
   double prevClose = 0.0;
-  RingSeries typicalSeries{kCapacity};
-  RingSeries trueRangeSeries{kCapacity};
+  WindowSeries<kCapacity> typicalSeries;
+  WindowSeries<kCapacity> trueRangeSeries;
 };
 
 }  // namespace zeb

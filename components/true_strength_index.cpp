@@ -1,7 +1,6 @@
 #include "components/true_strength_index.h"
 
 #include <cmath>
-#include <initializer_list>
 
 #include "components/exp_average.h"
 
@@ -62,11 +61,11 @@ void TrueStrengthIndex::SeedAverages() {
 }
 
 bool TrueStrengthIndex::Finite() const {
-  for (const double x :
-       {momentum1, momentum2, momentum3, absMomentum1, absMomentum2, absMomentum3, value, signal}) {
-    if (!std::isfinite(x)) return false;
-  }
-  return true;
+  // x * 0 is a zero for every finite x and NaN for an infinity or NaN, so the
+  // sum of the products is zero exactly when all eight values are finite.
+  return momentum1 * 0.0 + momentum2 * 0.0 + momentum3 * 0.0 + absMomentum1 * 0.0 +
+             absMomentum2 * 0.0 + absMomentum3 * 0.0 + value * 0.0 + signal * 0.0 ==
+         0.0;
 }
 
 }  // namespace zeb

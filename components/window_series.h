@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+
+#include "components/series_stats.h"
 
 namespace zeb {
 
@@ -83,6 +86,46 @@ void WindowSumPair(const WindowSeries<Capacity>& a, const WindowSeries<Capacity>
   }
   sumA = sa;
   sumB = sb;
+}
+
+// The linearly weighted average of SeriesWeightedAverage: weights n down to
+// 1, terms added newest first.
+template <int32_t Capacity>
+double WindowWeightedAverage(const WindowSeries<Capacity>& series, int32_t n) {
+  double weighted = 0.0;
+  if (n > Capacity) {
+    for (int32_t k = 0; k < n; ++k) weighted += series.Get(k) * static_cast<double>(n - k);
+  } else {
+    const double* const newest = series.Newest();
+    for (int32_t k = 0; k < n; ++k) weighted += newest[-k] * static_cast<double>(n - k);
+  }
+  return weighted / WeightedAverageDivisor(n);
+}
+
+// SeriesMeanStdDev of the n newest elements, given their WindowSum: the
+// population mean and standard deviation, both 0 for n < 1.
+template <int32_t Capacity>
+void WindowMeanStdDev(const WindowSeries<Capacity>& series, int32_t n, double sum, double& mean,
+                      double& stdDev) {
+  if (n <= 0) {
+    mean = 0.0;
+    stdDev = 0.0;
+    return;
+  }
+  const double m = sum / static_cast<double>(n);
+  double squares = 0.0;
+  const auto addSquare = [&squares, m](double v) {
+    const double d = v - m;
+    squares += d * d;
+  };
+  if (n > Capacity) {
+    for (int32_t k = 0; k < n; ++k) addSquare(series.Get(k));
+  } else {
+    const double* const newest = series.Newest();
+    for (int32_t k = 0; k < n; ++k) addSquare(newest[-k]);
+  }
+  mean = m;
+  stdDev = std::sqrt(squares / static_cast<double>(n));
 }
 
 }  // namespace zeb

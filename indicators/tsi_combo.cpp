@@ -139,7 +139,7 @@ int32_t TSICombo::Calculate(bool isNewBar) {
   // the average true range expected of a random walk over n bars.
   const int32_t n = rwiLength;
   trueRangeSeries.Push(TrueRange(prevClose, high, low));
-  const double atr = SeriesAverage(trueRangeSeries, n);
+  const double atr = WindowAverage(trueRangeSeries, n);
   double rwiHigh = 0.0;
   double rwiLow = 0.0;
   if (atr != 0.0) {
@@ -148,13 +148,13 @@ int32_t TSICombo::Calculate(bool isNewBar) {
     rwiLow = (highSeries.Get(n) - low) / scale;
   }
   rwiDiffSeries.Push(rwiHigh - rwiLow);
-  const double smooth = SeriesWeightedAverage(rwiDiffSeries, 3);
+  const double smooth = WindowWeightedAverage(rwiDiffSeries, 3);
   rwiSmoothSeries.Push(smooth);
 
   double mean = 0.0;
   double sd = 0.0;
-  SeriesMeanStdDev(rwiSmoothSeries, n, mean, sd);
-  breakout = IsRwiBreakout(smooth, rwiSmoothSeries.Get(1), mean, sd);
+  WindowMeanStdDev(rwiSmoothSeries, n, WindowSum(rwiSmoothSeries, n), mean, sd);
+  breakout = IsRwiBreakout(smooth, rwiSmoothSeries.Newest()[-1], mean, sd);
   return 0;
 }
 
