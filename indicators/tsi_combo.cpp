@@ -132,14 +132,15 @@ int32_t TSICombo::Calculate(bool isNewBar) {
   const double close = closeSeries.Get(0);
   const double prevClose = closeSeries.Get(1);
 
-  tsi.Update(close);
-  squeeze.Update(open, high, low, close);
-
   // Random Walk Index: the move from the low (high) n bars back, in units of
-  // the average true range expected of a random walk over n bars.
+  // the average true range expected of a random walk over n bars. Its chain
+  // of operations is the bar's longest; the two other studies, independent of
+  // it, are computed while its average true range is summed.
   const int32_t n = rwiLength;
   trueRangeSeries.Push(TrueRange(prevClose, high, low));
   const double atr = WindowAverage(trueRangeSeries, n);
+  tsi.Update(close);
+  squeeze.Update(open, high, low, close);
   double rwiHigh = 0.0;
   double rwiLow = 0.0;
   if (atr != 0.0) {
