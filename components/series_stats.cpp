@@ -43,7 +43,6 @@ double SeriesWeightedAverage(const RingSeries& series, int32_t n) {
   return weighted / WeightedAverageDivisor(n);
 }
 
-
 void SeriesMeanStdDev(const RingSeries& series, int32_t n, double& mean, double& stdDev) {
   if (n <= 0) {
     mean = 0.0;
