@@ -27,7 +27,7 @@ class WindowSeries {
     int64_t index = int64_t{position_} - k;
     if (index < 0) index += Capacity;
     if (index < 0 || index >= Capacity) return 0.0;
-    return data_[index];
+    return data_[static_cast<size_t>(index)];
   }
 
   // The newest element; Newest()[-k] is element k back for 0 <= k < Capacity.
