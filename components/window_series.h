@@ -66,6 +66,20 @@ double WindowAverage(const WindowSeries<Capacity>& series, int32_t n) {
   return WindowSum(series, n) / static_cast<double>(n);
 }
 
+// Calls stepA(k) for k = 0 .. na - 1 and stepB(k) for k = 0 .. nb - 1, each
+// in increasing k, interleaved while both run, so that independent chains of
+// operations in the two overlap instead of one waiting for the other.
+template <typename StepA, typename StepB>
+void Interleave(int32_t na, int32_t nb, StepA&& stepA, StepB&& stepB) {
+  int32_t k = 0;
+  for (; k < na && k < nb; ++k) {
+    stepA(k);
+    stepB(k);
+  }
+  for (int32_t j = k; j < na; ++j) stepA(j);
+  for (int32_t j = k; j < nb; ++j) stepB(j);
+}
+
 // WindowSum of two series over the same n, each in its own order, in one pass
 // so that the two chains of additions run side by side.
 template <int32_t Capacity>
@@ -86,6 +100,27 @@ void WindowSumPair(const WindowSeries<Capacity>& a, const WindowSeries<Capacity>
   }
   sumA = sa;
   sumB = sb;
+}
+
+// Squared deviation of one element from `mean`, added to `squares` in the
+// order SeriesMeanStdDev adds them.
+inline void AddSquare(double& squares, double v, double mean) {
+  const double d = v - mean;
+  squares += d * d;
+}
+
+// The sum of the squared deviations of the n newest elements from `mean`,
+// newest first: the variance sum of SeriesMeanStdDev.
+template <int32_t Capacity>
+double WindowSquares(const WindowSeries<Capacity>& series, int32_t n, double mean) {
+  double squares = 0.0;
+  if (n > Capacity) {
+    for (int32_t k = 0; k < n; ++k) AddSquare(squares, series.Get(k), mean);
+  } else {
+    const double* const newest = series.Newest();
+    for (int32_t k = 0; k < n; ++k) AddSquare(squares, newest[-k], mean);
+  }
+  return squares;
 }
 
 // The linearly weighted average of SeriesWeightedAverage: weights n down to
@@ -113,17 +148,7 @@ void WindowMeanStdDev(const WindowSeries<Capacity>& series, int32_t n, double su
     return;
   }
   const double m = sum / static_cast<double>(n);
-  double squares = 0.0;
-  const auto addSquare = [&squares, m](double v) {
-    const double d = v - m;
-    squares += d * d;
-  };
-  if (n > Capacity) {
-    for (int32_t k = 0; k < n; ++k) addSquare(series.Get(k));
-  } else {
-    const double* const newest = series.Newest();
-    for (int32_t k = 0; k < n; ++k) addSquare(newest[-k]);
-  }
+  const double squares = WindowSquares(series, n, m);
   mean = m;
   stdDev = std::sqrt(squares / static_cast<double>(n));
 }

@@ -45,6 +45,12 @@ class TSICombo : public Indicator {
   WindowSeries<kMaxWindow> trueRangeSeries;
   WindowSeries<3> rwiDiffSeries;
   WindowSeries<kMaxWindow> rwiSmoothSeries;
+
+ private:
+  void UpdateInterleaved(double high, double low, double close);
+  void UpdateInTurn(double high, double low, double close);
+  double NextRwiSmooth(double atr, double high, double low);
+  void UpdateBreakout(double smooth, double smoothSum);
 };
 
 }  // namespace zeb
