@@ -1,8 +1,7 @@
-#include "components/overlap_flow.h"
-
 #include <cmath>
 #include <limits>
 
+#include "components/overlap_flow.h"
 #include "core/indicator.h"
 
 namespace zeb {

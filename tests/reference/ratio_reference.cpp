@@ -1,9 +1,8 @@
-#include "indicators/ratio.h"
-
 #include <iterator>
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
+#include "indicators/ratio.h"
 
 namespace zeb {
 namespace {

@@ -1,8 +1,7 @@
-#include "components/slow_stochastic.h"
-
 #include <cmath>
 
 #include "components/series_stats.h"
+#include "components/slow_stochastic.h"
 
 namespace zeb {
 

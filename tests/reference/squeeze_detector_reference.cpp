@@ -1,6 +1,5 @@
-#include "components/squeeze_detector.h"
-
 #include "components/series_stats.h"
+#include "components/squeeze_detector.h"
 #include "components/true_range.h"
 
 namespace zeb {

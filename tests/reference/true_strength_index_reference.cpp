@@ -1,9 +1,8 @@
-#include "components/true_strength_index.h"
-
 #include <cmath>
 #include <initializer_list>
 
 #include "components/exp_average.h"
+#include "components/true_strength_index.h"
 
 namespace zeb {
 namespace {

@@ -1,11 +1,10 @@
-#include "indicators/tsi_combo.h"
-
 #include <cmath>
 #include <iterator>
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
 #include "components/true_range.h"
+#include "indicators/tsi_combo.h"
 
 namespace zeb {
 namespace {

@@ -1,10 +1,9 @@
-#include "indicators/vdvr_sum.h"
-
 #include <cmath>
 #include <iterator>
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
+#include "indicators/vdvr_sum.h"
 
 namespace zeb {
 namespace {

@@ -1,9 +1,8 @@
-#include "indicators/vix_diff.h"
-
 #include <iterator>
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
+#include "indicators/vix_diff.h"
 
 namespace zeb {
 namespace {
