@@ -8,7 +8,7 @@ namespace zeb {
 // in 64 bits, so every 32-bit length is defined and gives the exact quotient
 // the integer sum would give wherever that sum fits. A length of 1 gives 1;
 // 0 and negative lengths give weights of 2 and above (or infinity for -1).
-inline double SmoothingFactor(int32_t length) {
+constexpr double SmoothingFactor(int32_t length) {
   return 2.0 / static_cast<double>(static_cast<int64_t>(length) + 1);
 }
 

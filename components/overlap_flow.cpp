@@ -8,13 +8,14 @@
 namespace zeb {
 
 double OverlapFlow::Update(const Indicator& indicator, int32_t lag, int32_t periods) {
-  const bool newDate = indicator.IsNewDate();
+  const IntRingSeries& dates = indicator.dateSeries;
+  const int32_t previousDate = dates.Get(1);
+  const bool newDate = dates.Get(0) != previousDate;  // the bar store's new-date test
   if (newDate) barCount = 0;
   // Saturates instead of overflowing on an endless date; any lag is long reached.
   if (barCount < std::numeric_limits<int32_t>::max()) ++barCount;
 
-  const IntRingSeries& dates = indicator.dateSeries;
-  const bool dailyBars = dates.Get(0) != dates.Get(1) && dates.Get(1) != dates.Get(2);
+  const bool dailyBars = newDate && previousDate != dates.Get(2);
   double flow = heldValue;
   if (barCount >= lag || dailyBars) {
     const double h0 = indicator.highSeries.Get(0);

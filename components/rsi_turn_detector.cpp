@@ -23,7 +23,8 @@ double UpperBand(double mean50) {
 }
 
 // Pushes a new bar's value or overwrites the newest one in a revision.
-void Put(RingSeries& series, double value, bool isNewBar) {
+template <typename Series>
+void Put(Series& series, double value, bool isNewBar) {
   if (isNewBar) {
     series.Push(value);
   } else {
@@ -88,7 +89,8 @@ void RsiTurnDetector::RecordChange(double change, bool isNewBar) {
 double RsiTurnDetector::NextRsi(double open, double close, bool isNewBar) {
   Put(midSeries, (open + close) * kMidpointFactor, isNewBar);
   if (updateCount < std::numeric_limits<int32_t>::max()) ++updateCount;
-  if (updateCount >= 2) RecordChange(midSeries.Get(0) - midSeries.Get(1), isNewBar);
+  const double* const mid = midSeries.Newest();
+  if (updateCount >= 2) RecordChange(mid[0] - mid[-1], isNewBar);
   if (updateCount <= period) return 0.0;
   const double avgGain = averages_.gain.average;
   const double avgLoss = averages_.loss.average;
@@ -120,24 +122,25 @@ int32_t RsiTurnDetector::UpdateBar(double open, double /*high*/, double /*low*/,
                                    bool isNewBar) {
   const double rsi = NextRsi(open, close, isNewBar);
   Put(rsiSeries, rsi, isNewBar);
-  const double price = midSeries.Get(0);
-  Put(smoothSeries, SeriesWeightedAverage(rsiSeries, kSmoothWindow), isNewBar);
-  const double s0 = smoothSeries.Get(0);
-  const double s1 = smoothSeries.Get(1);
-  const double s2 = smoothSeries.Get(2);
-  const double s3 = smoothSeries.Get(3);
-  const double s4 = smoothSeries.Get(4);
+  const double price = *midSeries.Newest();
+  Put(smoothSeries, WindowWeightedAverage(rsiSeries, kSmoothWindow), isNewBar);
+  const double* const smooth = smoothSeries.Newest();
+  const double s0 = smooth[0];
+  const double s1 = smooth[-1];
+  const double s2 = smooth[-2];
+  const double s3 = smooth[-3];
+  const double s4 = smooth[-4];
 
   // The bands matter only at a turn, so the 50-update mean is formed there.
   if (s0 > s1 && s2 > s1 && s3 > s2 && s4 > s3) {
-    const double lowerBand = LowerBand(SeriesAverage(rsiSeries, kMeanWindow));
+    const double lowerBand = LowerBand(WindowAverage(rsiSeries, kMeanWindow));
     const int32_t code = TroughCode(s1, rsi, price, lowerBand);
     troughRsi = rsi;
     troughPrice = (open + close) * kMidpointFactor;
     return code;
   }
   if (s1 > s0 && s1 > s2 && s2 > s3 && s3 > s4) {
-    const double mean50 = SeriesAverage(rsiSeries, kMeanWindow);
+    const double mean50 = WindowAverage(rsiSeries, kMeanWindow);
     const int32_t code = PeakCode(s1, rsi, price, LowerBand(mean50), UpperBand(mean50));
     peakRsi = rsi;
     peakPrice = (open + close) * kMidpointFactor;

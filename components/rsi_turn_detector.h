@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "components/block_history.h"
-#include "core/ring_series.h"
+#include "components/window_series.h"
 
 namespace zeb {
 
@@ -77,13 +77,13 @@ class RsiTurnDetector {
 
   int32_t period = kDefaultPeriod;
   int32_t updateCount = 0;  // updates since construction or Restart, revisions included
-  RingSeries midSeries{100};
+  WindowSeries<100> midSeries;
   double troughRsi = 0.0;  // RSI and midpoint at the last trough turn
   double troughPrice = 0.0;
   double peakRsi = 0.0;  // RSI and midpoint at the last peak turn
   double peakPrice = 0.0;
-  RingSeries rsiSeries{51};
-  RingSeries smoothSeries{10};
+  WindowSeries<51> rsiSeries;
+  WindowSeries<10> smoothSeries;
 
  private:
   struct GainLoss {

@@ -40,12 +40,7 @@ double SeriesWeightedAverage(const RingSeries& series, int32_t n) {
     weighted += v * static_cast<double>(weight);
     --weight;
   });
-  // n * (n + 1) as a 32-bit product; formed in 64 bits and wrapped so that no
-  // window length can overflow a signed integer.
-  const int64_t product = static_cast<int64_t>(n) * (static_cast<int64_t>(n) + 1);
-  const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(product)));
-  const double divisor = static_cast<double>(wrapped) * 0.5;
-  return weighted / divisor;
+  return weighted / WeightedAverageDivisor(n);
 }
 
 void SeriesMeanStdDev(const RingSeries& series, int32_t n, double& mean, double& stdDev) {

@@ -17,6 +17,14 @@ double SeriesHighest(const RingSeries& series, int32_t n);
 double SeriesLowest(const RingSeries& series, int32_t n);
 // Linearly weighted: the newest element has weight n, the oldest weight 1.
 double SeriesWeightedAverage(const RingSeries& series, int32_t n);
+// The divisor of a linearly weighted average over n elements: the 32-bit
+// product n * (n + 1), converted to double, times 0.5. The product is formed
+// in 64 bits and wrapped, so that no window length overflows a signed integer.
+constexpr double WeightedAverageDivisor(int32_t n) {
+  const int64_t product = static_cast<int64_t>(n) * (static_cast<int64_t>(n) + 1);
+  const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(product)));
+  return static_cast<double>(wrapped) * 0.5;
+}
 // Population mean and standard deviation (divisor n); both 0 for n < 1.
 void SeriesMeanStdDev(const RingSeries& series, int32_t n, double& mean, double& stdDev);
 

@@ -12,8 +12,9 @@ double SlowStochastic::Update(const Indicator& bars, int32_t lookback, int32_t s
   const double close = bars.closeSeries.Get(0);
   rangeSeries.Push(hh - ll);
   closeOffsetSeries.Push(close - ll);
-  const double den = SeriesSum(rangeSeries, sumLength);
-  const double num = SeriesSum(closeOffsetSeries, sumLength);
+  double den = 0.0;
+  double num = 0.0;
+  WindowSumPair(rangeSeries, closeOffsetSeries, sumLength, den, num);
   return std::fabs(den) < 1e-10 ? 0.0 : num / den;
 }
 

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
+#include "components/window_series.h"
 #include "core/indicator.h"
-#include "core/ring_series.h"
 
 namespace zeb {
 
@@ -14,12 +14,13 @@ namespace zeb {
 // magnitude). Every Update appends one element to both series.
 class SlowStochastic {
  public:
-  explicit SlowStochastic(int32_t capacity) : rangeSeries(capacity), closeOffsetSeries(capacity) {}
+  // Longest sumLength: every window over the bar history fits.
+  static constexpr int32_t kCapacity = Indicator::kBarCapacity;
 
   double Update(const Indicator& bars, int32_t lookback, int32_t sumLength);
 
-  RingSeries rangeSeries;        // highest high minus lowest low, one per calculation
-  RingSeries closeOffsetSeries;  // close minus lowest low, one per calculation
+  WindowSeries<kCapacity> rangeSeries;        // highest high minus lowest low, one per calculation
+  WindowSeries<kCapacity> closeOffsetSeries;  // close minus lowest low, one per calculation
 };
 
 }  // namespace zeb

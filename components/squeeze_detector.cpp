@@ -1,6 +1,7 @@
 #include "components/squeeze_detector.h"
 
-#include "components/series_stats.h"
+#include <cmath>
+
 #include "components/true_range.h"
 
 namespace zeb {
@@ -14,18 +15,32 @@ void SqueezeDetector::Init(int32_t windowLength, double band, double channel) {
 }
 
 void SqueezeDetector::Update(double open, double high, double low, double close) {
+  Append(open, high, low, close);
+  double typicalSum = 0.0;
+  double rangeSum = 0.0;
+  WindowSumPair(typicalSeries, trueRangeSeries, length, typicalSum, rangeSum);
+  const double mid = Mid(typicalSum);
+  Complete(mid, WindowSquares(typicalSeries, length, mid), rangeSum);
+}
+
+void SqueezeDetector::Append(double open, double high, double low, double close) {
   typicalSeries.Push((open + high + low + close) * 0.25);
-  double mid = 0.0;
-  double sd = 0.0;
-  SeriesMeanStdDev(typicalSeries, length, mid, sd);
+  trueRangeSeries.Push(TrueRange(prevClose, high, low));
+  prevClose = close;
+}
+
+double SqueezeDetector::Mid(double typicalSum) const {
+  // The mean of SeriesMeanStdDev: 0 for an empty window.
+  return length <= 0 ? 0.0 : typicalSum / static_cast<double>(length);
+}
+
+void SqueezeDetector::Complete(double mid, double squares, double rangeSum) {
+  const double sd = length <= 0 ? 0.0 : std::sqrt(squares / static_cast<double>(length));
   const double upperBand = mid + bandMultiplier * sd;
   const double lowerBand = mid - bandMultiplier * sd;
-
-  trueRangeSeries.Push(TrueRange(prevClose, high, low));
-  const double atr = SeriesAverage(trueRangeSeries, length);
+  const double atr = rangeSum / static_cast<double>(length);
   const double upperChannel = mid + channelMultiplier * atr;
   const double lowerChannel = mid - channelMultiplier * atr;
-  prevClose = close;
   // Written as "inside" comparisons so that a NaN anywhere clears the flag.
   on = upperBand <= upperChannel && lowerBand >= lowerChannel;
 }

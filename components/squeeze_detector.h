@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/ring_series.h"
+#include "components/window_series.h"
 
 namespace zeb {
 
@@ -16,15 +16,25 @@ class SqueezeDetector {
 
   // length lies in 1..kCapacity; the series keep their contents.
   void Init(int32_t windowLength, double band, double channel);
+  // One bar: Append, the window sums, Complete.
   void Update(double open, double high, double low, double close);
+
+  // Update in its steps, for an owner that interleaves the window passes with
+  // its own. Append stores the bar's typical price and true range. Mid is the
+  // average of the newest `length` typical prices from their sum; Complete
+  // sets the flag from it, the sum of the squared deviations from it and the
+  // sum of the newest `length` true ranges.
+  void Append(double open, double high, double low, double close);
+  double Mid(double typicalSum) const;
+  void Complete(double mid, double squares, double rangeSum);
 
   bool on = false;
   int32_t length = 0;
   double bandMultiplier = 0.0;
   double channelMultiplier = 0.0;
   double prevClose = 0.0;
-  RingSeries typicalSeries{kCapacity};
-  RingSeries trueRangeSeries{kCapacity};
+  WindowSeries<kCapacity> typicalSeries;
+  WindowSeries<kCapacity> trueRangeSeries;
 };
 
 }  // namespace zeb

@@ -1,7 +1,6 @@
 #include "components/true_strength_index.h"
 
 #include <cmath>
-#include <initializer_list>
 
 #include "components/exp_average.h"
 
@@ -21,6 +20,10 @@ void TrueStrengthIndex::Init(int32_t first, int32_t second, int32_t third,
   secondLength = second;
   thirdLength = third;
   signalLength = signalSmoothing;
+  firstFactor_ = SmoothingFactor(first);
+  secondFactor_ = SmoothingFactor(second);
+  thirdFactor_ = SmoothingFactor(third);
+  signalFactor_ = SmoothingFactor(signalSmoothing);
   prevClose = 0.0;
   value = 0.0;
   signal = 0.0;
@@ -33,19 +36,16 @@ void TrueStrengthIndex::Update(double close) {
     SeedAverages();
   } else {
     const double m = close - prevClose;
-    const double a1 = SmoothingFactor(firstLength);
-    const double a2 = SmoothingFactor(secondLength);
-    const double a3 = SmoothingFactor(thirdLength);
-    momentum1 = Smooth(momentum1, m, a1);
-    absMomentum1 = Smooth(absMomentum1, std::fabs(m), a1);
-    momentum2 = Smooth(momentum2, momentum1, a2);
-    absMomentum2 = Smooth(absMomentum2, absMomentum1, a2);
-    momentum3 = Smooth(momentum3, momentum2, a3);
-    absMomentum3 = Smooth(absMomentum3, absMomentum2, a3);
+    momentum1 = Smooth(momentum1, m, firstFactor_);
+    absMomentum1 = Smooth(absMomentum1, std::fabs(m), firstFactor_);
+    momentum2 = Smooth(momentum2, momentum1, secondFactor_);
+    absMomentum2 = Smooth(absMomentum2, absMomentum1, secondFactor_);
+    momentum3 = Smooth(momentum3, momentum2, thirdFactor_);
+    absMomentum3 = Smooth(absMomentum3, absMomentum2, thirdFactor_);
   }
   prevClose = close;
   value = absMomentum3 != 0.0 ? momentum3 * 100 / absMomentum3 : 0.0;
-  signal = Smooth(signal, value, SmoothingFactor(signalLength));
+  signal = Smooth(signal, value, signalFactor_);
   if (!Finite()) {
     // Lengths below 1 give factors outside 0..1, under which the averages grow
     // without bound. An average that has left the finite range starts again
@@ -62,11 +62,11 @@ void TrueStrengthIndex::SeedAverages() {
 }
 
 bool TrueStrengthIndex::Finite() const {
-  for (const double x :
-       {momentum1, momentum2, momentum3, absMomentum1, absMomentum2, absMomentum3, value, signal}) {
-    if (!std::isfinite(x)) return false;
-  }
-  return true;
+  // x * 0 is a zero for every finite x and NaN for an infinity or NaN, so the
+  // sum of the products is zero exactly when all eight values are finite.
+  return momentum1 * 0.0 + momentum2 * 0.0 + momentum3 * 0.0 + absMomentum1 * 0.0 +
+             absMomentum2 * 0.0 + absMomentum3 * 0.0 + value * 0.0 + signal * 0.0 ==
+         0.0;
 }
 
 }  // namespace zeb

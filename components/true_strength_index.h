@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "components/exp_average.h"
+
 namespace zeb {
 
 // True Strength Index: the close-to-close change smoothed in three stages,
@@ -29,6 +31,12 @@ class TrueStrengthIndex {
   double absMomentum3 = 0.0;
 
  private:
+  // Smoothing factors of the four lengths, fixed by Init.
+  double firstFactor_ = SmoothingFactor(0);
+  double secondFactor_ = SmoothingFactor(0);
+  double thirdFactor_ = SmoothingFactor(0);
+  double signalFactor_ = SmoothingFactor(0);
+
   void SeedAverages();
   // True while every average, the index and the signal are finite.
   bool Finite() const;

@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "components/parameter_table.h"
-#include "components/series_stats.h"
 
 namespace zeb {
 namespace {
@@ -75,7 +74,7 @@ int32_t Ratio::Calculate(bool isNewBar) {
   if (!isNewBar) return 0;
   const double q = stochastic.Update(*this, lookback, sumLength);
   ratioSeries.Push(q * 100 - 50);
-  signal = SeriesAverage(ratioSeries, signalLength);
+  signal = WindowAverage(ratioSeries, signalLength);
   return 0;
 }
 

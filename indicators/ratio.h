@@ -23,8 +23,8 @@ class Ratio : public Indicator {
   int32_t sumLength = 0;
   int32_t signalLength = 0;
   double signal = 0.0;
-  SlowStochastic stochastic{kBarCapacity};
-  RingSeries ratioSeries{kBarCapacity};
+  SlowStochastic stochastic;
+  WindowSeries<kBarCapacity> ratioSeries;
 };
 
 }  // namespace zeb

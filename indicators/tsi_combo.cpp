@@ -4,7 +4,6 @@
 #include <iterator>
 
 #include "components/parameter_table.h"
-#include "components/series_stats.h"
 #include "components/true_range.h"
 
 namespace zeb {
@@ -126,20 +125,71 @@ int32_t TSICombo::Calculate(bool isNewBar) {
     tsi.Init(firstLength, secondLength, thirdLength, signalLength);
     squeeze.Init(squeezeLength, bandMultiplier, channelMultiplier);
   }
-  const double open = openSeries.Get(0);
   const double high = highSeries.Get(0);
   const double low = lowSeries.Get(0);
   const double close = closeSeries.Get(0);
-  const double prevClose = closeSeries.Get(1);
+  trueRangeSeries.Push(TrueRange(closeSeries.Get(1), high, low));
+  squeeze.Append(openSeries.Get(0), high, low, close);
+  if (rwiLength <= kMaxWindow && squeeze.length <= kMaxWindow) {
+    UpdateInterleaved(high, low, close);
+  } else {
+    UpdateInTurn(high, low, close);
+  }
+  return 0;
+}
 
-  tsi.Update(close);
-  squeeze.Update(open, high, low, close);
-
-  // Random Walk Index: the move from the low (high) n bars back, in units of
-  // the average true range expected of a random walk over n bars.
+// The Random Walk Index and the squeeze are independent chains of operations,
+// the index's the longer: their window passes run side by side in one loop
+// each (the windows lie within the series), and the True Strength Index is
+// computed while the first pass runs.
+void TSICombo::UpdateInterleaved(double high, double low, double close) {
   const int32_t n = rwiLength;
-  trueRangeSeries.Push(TrueRange(prevClose, high, low));
-  const double atr = SeriesAverage(trueRangeSeries, n);
+  const int32_t m = squeeze.length;
+  const double* const trueRange = trueRangeSeries.Newest();
+  const double* const typical = squeeze.typicalSeries.Newest();
+  const double* const squeezeRange = squeeze.trueRangeSeries.Newest();
+  double rangeSum = 0.0;
+  double typicalSum = 0.0;
+  double squeezeRangeSum = 0.0;
+  Interleave(
+      n, m, [&](int32_t k) { rangeSum += trueRange[-k]; },
+      [&](int32_t k) {
+        typicalSum += typical[-k];
+        squeezeRangeSum += squeezeRange[-k];
+      });
+  tsi.Update(close);
+  const double smooth = NextRwiSmooth(rangeSum / static_cast<double>(n), high, low);
+  const double mid = squeeze.Mid(typicalSum);
+
+  const double* const smoothed = rwiSmoothSeries.Newest();
+  double smoothSum = 0.0;
+  double squares = 0.0;
+  Interleave(
+      n, m, [&](int32_t k) { smoothSum += smoothed[-k]; },
+      [&](int32_t k) { AddSquare(squares, typical[-k], mid); });
+  squeeze.Complete(mid, squares, squeezeRangeSum);
+  UpdateBreakout(smooth, smoothSum);
+}
+
+// The same steps one after the other, through reads that stay inside the
+// series whatever the window lengths.
+void TSICombo::UpdateInTurn(double high, double low, double close) {
+  tsi.Update(close);
+  double typicalSum = 0.0;
+  double squeezeRangeSum = 0.0;
+  WindowSumPair(squeeze.typicalSeries, squeeze.trueRangeSeries, squeeze.length, typicalSum,
+                squeezeRangeSum);
+  const double mid = squeeze.Mid(typicalSum);
+  squeeze.Complete(mid, WindowSquares(squeeze.typicalSeries, squeeze.length, mid), squeezeRangeSum);
+  const double smooth = NextRwiSmooth(WindowAverage(trueRangeSeries, rwiLength), high, low);
+  UpdateBreakout(smooth, WindowSum(rwiSmoothSeries, rwiLength));
+}
+
+// Random Walk Index: the move from the low (high) n bars back, in units of
+// the average true range expected of a random walk over n bars. Appends the
+// difference of its two legs and returns (and appends) its smoothed value.
+double TSICombo::NextRwiSmooth(double atr, double high, double low) {
+  const int32_t n = rwiLength;
   double rwiHigh = 0.0;
   double rwiLow = 0.0;
   if (atr != 0.0) {
@@ -148,14 +198,18 @@ int32_t TSICombo::Calculate(bool isNewBar) {
     rwiLow = (highSeries.Get(n) - low) / scale;
   }
   rwiDiffSeries.Push(rwiHigh - rwiLow);
-  const double smooth = SeriesWeightedAverage(rwiDiffSeries, 3);
+  const double smooth = WindowWeightedAverage(rwiDiffSeries, 3);
   rwiSmoothSeries.Push(smooth);
+  return smooth;
+}
 
+// The breakout flag from the newest smoothed value and the sum of the newest
+// rwiLength of them.
+void TSICombo::UpdateBreakout(double smooth, double smoothSum) {
   double mean = 0.0;
   double sd = 0.0;
-  SeriesMeanStdDev(rwiSmoothSeries, n, mean, sd);
-  breakout = IsRwiBreakout(smooth, rwiSmoothSeries.Get(1), mean, sd);
-  return 0;
+  WindowMeanStdDev(rwiSmoothSeries, rwiLength, smoothSum, mean, sd);
+  breakout = IsRwiBreakout(smooth, rwiSmoothSeries.Newest()[-1], mean, sd);
 }
 
 }  // namespace zeb

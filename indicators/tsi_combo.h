@@ -2,6 +2,7 @@
 
 #include "components/squeeze_detector.h"
 #include "components/true_strength_index.h"
+#include "components/window_series.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
 
@@ -41,9 +42,15 @@ class TSICombo : public Indicator {
   bool breakout = false;
   TrueStrengthIndex tsi;
   SqueezeDetector squeeze;
-  RingSeries trueRangeSeries{kMaxWindow};
-  RingSeries rwiDiffSeries{3};
-  RingSeries rwiSmoothSeries{kMaxWindow};
+  WindowSeries<kMaxWindow> trueRangeSeries;
+  WindowSeries<3> rwiDiffSeries;
+  WindowSeries<kMaxWindow> rwiSmoothSeries;
+
+ private:
+  void UpdateInterleaved(double high, double low, double close);
+  void UpdateInTurn(double high, double low, double close);
+  double NextRwiSmooth(double atr, double high, double low);
+  void UpdateBreakout(double smooth, double smoothSum);
 };
 
 }  // namespace zeb

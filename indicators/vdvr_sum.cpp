@@ -86,7 +86,7 @@ int32_t VDVRSum::Calculate(bool isNewBar) {
   double negative = 0.0;
   imbalance.Update(*this, isNewBar, imbalanceWindow, 1, positive, negative);
   weightedSeries.Push(std::fabs(positive * position) - std::fabs(negative * position));
-  value = SeriesAverage(weightedSeries, averageLength);
+  value = WindowAverage(weightedSeries, averageLength);
   return 0;
 }
 

@@ -30,10 +30,8 @@ class VDVRSum : public Indicator {
   int32_t lookback = 0;
   int32_t periods = 0;
   double value = 0.0;
-  RingSeries weightedSeries{kMaxWindow};
-  // Sized for the whole sumLength range; the newest 100 elements read the same
-  // whatever the capacity, so shorter sums are unaffected.
-  SlowStochastic stochastic{kMaxWindow};
+  WindowSeries<kBarCapacity> weightedSeries;
+  SlowStochastic stochastic;
   PeriodRange range;
   VolumeImbalance imbalance;
 };

@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "components/parameter_table.h"
-#include "components/series_stats.h"
 
 namespace zeb {
 namespace {
@@ -86,12 +85,15 @@ int32_t VixDiff::Calculate(bool isNewBar) {
   const double pricePosition = priceRange.Update(mid, periods, newDate);
   priceSeries.Push(pricePosition);
   flowSeries.Push(flowPosition);
-  const double diff =
-      SeriesAverage(flowSeries, smoothLength) - SeriesAverage(priceSeries, smoothLength);
+  double flowSum = 0.0;
+  double priceSum = 0.0;
+  WindowSumPair(flowSeries, priceSeries, smoothLength, flowSum, priceSum);
+  const auto smooth = static_cast<double>(smoothLength);
+  const double diff = flowSum / smooth - priceSum / smooth;
   diffSeries.Push(diff);
-  oscillator = diff - SeriesAverage(diffSeries, detrendLength);
+  oscillator = diff - WindowAverage(diffSeries, detrendLength);
   oscillatorSeries.Push(oscillator);
-  signal = SeriesAverage(oscillatorSeries, signalLength);
+  signal = WindowAverage(oscillatorSeries, signalLength);
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "components/overlap_flow.h"
 #include "components/period_range.h"
+#include "components/window_series.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
 
@@ -33,10 +34,10 @@ class VixDiff : public Indicator {
   PeriodRange priceRange;
   double oscillator = 0.0;
   double signal = 0.0;
-  RingSeries flowSeries{kBarCapacity};
-  RingSeries priceSeries{kBarCapacity};
-  RingSeries diffSeries{kBarCapacity};
-  RingSeries oscillatorSeries{kBarCapacity};
+  WindowSeries<kBarCapacity> flowSeries;
+  WindowSeries<kBarCapacity> priceSeries;
+  WindowSeries<kBarCapacity> diffSeries;
+  WindowSeries<kBarCapacity> oscillatorSeries;
 };
 
 }  // namespace zeb

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "components/series_stats.h"
+
+namespace zeb {
+
+// Ring buffer of the newest Capacity values of an indicator's own series, laid
+// out so that every window of up to Capacity elements is one contiguous run of
+// memory: each value is stored at its slot and again Capacity slots further
+// on. Element k back (0 <= k < Capacity) is Newest()[-k], so window sums are
+// plain loops with nothing on their chain of additions but the additions.
+// Reads through Get as RingSeries reads (zero for values never stored and for
+// offsets outside the storage). The storage is part of the object: zero-filled
+// with it, never allocated separately.
+template <int32_t Capacity>
+class WindowSeries {
+  static_assert(Capacity > 0, "a series holds at least one value");
+
+ public:
+  static constexpr int32_t kCapacity = Capacity;
+
+  // Value k bars back: one wrap by the capacity, zero outside the storage.
+  double Get(int32_t k) const {
+    int64_t index = int64_t{position_} - k;
+    if (index < 0) index += Capacity;
+    if (index < 0 || index >= Capacity) return 0.0;
+    return data_[static_cast<size_t>(index)];
+  }
+
+  // The newest element; Newest()[-k] is element k back for 0 <= k < Capacity.
+  const double* Newest() const { return &data_[position_ + Capacity]; }
+
+  void SetCurrent(double value) { data_[position_] = data_[position_ + Capacity] = value; }
+
+  void Push(double value) {
+    if (++position_ >= Capacity) position_ = 0;
+    SetCurrent(value);
+  }
+
+ private:
+  int32_t position_ = 0;
+  double data_[2 * Capacity] = {};
+};
+
+// Sum of the n newest elements added newest first, starting from 0.0: the
+// rounding of SeriesSum. A window longer than the series reads element by
+// element through Get, as SeriesSum reads it.
+template <int32_t Capacity>
+double WindowSum(const WindowSeries<Capacity>& series, int32_t n) {
+  double sum = 0.0;
+  if (n > Capacity) {
+    for (int32_t k = 0; k < n; ++k) sum += series.Get(k);
+    return sum;
+  }
+  const double* const newest = series.Newest();
+  for (int32_t k = 0; k < n; ++k) sum += newest[-k];
+  return sum;
+}
+
+// WindowSum divided by n: the result of SeriesAverage (not a number for n 0).
+template <int32_t Capacity>
+double WindowAverage(const WindowSeries<Capacity>& series, int32_t n) {
+  return WindowSum(series, n) / static_cast<double>(n);
+}
+
+// Calls stepA(k) for k = 0 .. na - 1 and stepB(k) for k = 0 .. nb - 1, each
+// in increasing k, interleaved while both run, so that independent chains of
+// operations in the two overlap instead of one waiting for the other.
+template <typename StepA, typename StepB>
+void Interleave(int32_t na, int32_t nb, StepA&& stepA, StepB&& stepB) {
+  int32_t k = 0;
+  for (; k < na && k < nb; ++k) {
+    stepA(k);
+    stepB(k);
+  }
+  for (int32_t j = k; j < na; ++j) stepA(j);
+  for (int32_t j = k; j < nb; ++j) stepB(j);
+}
+
+// WindowSum of two series over the same n, each in its own order, in one pass
+// so that the two chains of additions run side by side.
+template <int32_t Capacity>
+void WindowSumPair(const WindowSeries<Capacity>& a, const WindowSeries<Capacity>& b, int32_t n,
+                   double& sumA, double& sumB) {
+  if (n > Capacity) {
+    sumA = WindowSum(a, n);
+    sumB = WindowSum(b, n);
+    return;
+  }
+  const double* const newestA = a.Newest();
+  const double* const newestB = b.Newest();
+  double sa = 0.0;
+  double sb = 0.0;
+  for (int32_t k = 0; k < n; ++k) {
+    sa += newestA[-k];
+    sb += newestB[-k];
+  }
+  sumA = sa;
+  sumB = sb;
+}
+
+// Squared deviation of one element from `mean`, added to `squares` in the
+// order SeriesMeanStdDev adds them.
+inline void AddSquare(double& squares, double v, double mean) {
+  const double d = v - mean;
+  squares += d * d;
+}
+
+// The sum of the squared deviations of the n newest elements from `mean`,
+// newest first: the variance sum of SeriesMeanStdDev.
+template <int32_t Capacity>
+double WindowSquares(const WindowSeries<Capacity>& series, int32_t n, double mean) {
+  double squares = 0.0;
+  if (n > Capacity) {
+    for (int32_t k = 0; k < n; ++k) AddSquare(squares, series.Get(k), mean);
+  } else {
+    const double* const newest = series.Newest();
+    for (int32_t k = 0; k < n; ++k) AddSquare(squares, newest[-k], mean);
+  }
+  return squares;
+}
+
+// The linearly weighted average of SeriesWeightedAverage: weights n down to
+// 1, terms added newest first.
+template <int32_t Capacity>
+double WindowWeightedAverage(const WindowSeries<Capacity>& series, int32_t n) {
+  double weighted = 0.0;
+  if (n > Capacity) {
+    for (int32_t k = 0; k < n; ++k) weighted += series.Get(k) * static_cast<double>(n - k);
+  } else {
+    const double* const newest = series.Newest();
+    for (int32_t k = 0; k < n; ++k) weighted += newest[-k] * static_cast<double>(n - k);
+  }
+  return weighted / WeightedAverageDivisor(n);
+}
+
+// SeriesMeanStdDev of the n newest elements, given their WindowSum: the
+// population mean and standard deviation, both 0 for n < 1.
+template <int32_t Capacity>
+void WindowMeanStdDev(const WindowSeries<Capacity>& series, int32_t n, double sum, double& mean,
+                      double& stdDev) {
+  if (n <= 0) {
+    mean = 0.0;
+    stdDev = 0.0;
+    return;
+  }
+  const double m = sum / static_cast<double>(n);
+  const double squares = WindowSquares(series, n, m);
+  mean = m;
+  stdDev = std::sqrt(squares / static_cast<double>(n));
+}
+
+}  // namespace zeb

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/indicator.h"
+#include "core/ring_series.h"
+
+namespace zeb {
+
+// Slowed stochastic of the newest bar: the close's offset above the lowest low
+// of the last `lookback` bars and the high-low range of those bars are each
+// summed over the last `sumLength` calculations before they are divided, which
+// gives a value on the 0..1 scale (0 when the summed range is below 1e-10 in
+// magnitude). Every Update appends one element to both series.
+class SlowStochastic {
+ public:
+  explicit SlowStochastic(int32_t capacity) : rangeSeries(capacity), closeOffsetSeries(capacity) {}
+
+  double Update(const Indicator& bars, int32_t lookback, int32_t sumLength);
+
+  RingSeries rangeSeries;        // highest high minus lowest low, one per calculation
+  RingSeries closeOffsetSeries;  // close minus lowest low, one per calculation
+};
+
+}  // namespace zeb
