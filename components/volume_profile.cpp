@@ -4,8 +4,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "components/single_precision.h"
 #include "core/indicator.h"
@@ -15,6 +18,9 @@ namespace {
 
 // Farthest offset a window may reach: the series hold kBarCapacity bars.
 constexpr int32_t kFarthestBack = Indicator::kBarCapacity - 2;
+constexpr int32_t kMaxBars = kFarthestBack + 1;
+// Window arrays are padded to an even length so that bars go in pairs.
+constexpr int32_t kPaddedBars = kMaxBars + 1;
 constexpr int32_t kMaxSegmentBins = 200;
 constexpr int32_t kPeakPercent = 60;
 constexpr int32_t kFullPercent = 100;
@@ -52,76 +58,321 @@ void Append(int32_t* list, int32_t& count, int32_t bin) {
   if (count < ProfileNodes::kCapacity) list[count++] = bin;
 }
 
-// The unmarked bins that may become node peaks (at least 60 percent; never
-// the last bin) in the order in which nodes take them: fullest first, the lowest bin
-// first among equals. Marks are only ever added, so each node's peak is the
-// first candidate not yet marked. Percentages up to 100 are bucketed; a
-// profile with larger ones (only negative volumes give those) is sorted.
-int32_t OrderPeakCandidates(const int32_t* percent, const int32_t* mark, int32_t binCount,
-                            int32_t* order) {
-  constexpr int32_t kBuckets = kFullPercent - kPeakPercent + 1;
-  int32_t bucketStart[kBuckets + 1] = {};
-  int32_t count = 0;
-  bool beyondFull = false;
-  for (int32_t i = 0; i < binCount - 1; ++i) {
-    if (percent[i] < kPeakPercent || mark[i] != 0) continue;
-    ++count;
-    if (percent[i] > kFullPercent) {
-      beyondFull = true;
-    } else {
-      ++bucketStart[kFullPercent - percent[i] + 1];
-    }
-  }
-  if (count == 0) return 0;
-  if (beyondFull) {
-    int32_t n = 0;
-    for (int32_t i = 0; i < binCount - 1; ++i) {
-      if (percent[i] >= kPeakPercent && mark[i] == 0) order[n++] = i;
-    }
-    std::sort(order, order + n, [percent](int32_t a, int32_t b) {
-      return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
-    });
-    return n;
-  }
-  for (int32_t b = 1; b <= kBuckets; ++b) bucketStart[b] += bucketStart[b - 1];
-  for (int32_t i = 0; i < binCount - 1; ++i) {
-    if (percent[i] >= kPeakPercent && mark[i] == 0) {
-      order[bucketStart[kFullPercent - percent[i]]++] = i;
-    }
-  }
-  return count;
+bool SameBits(double a, double b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The low, high and volume of a window of bars, newest first.
-struct WindowBars {
-  double low[kFarthestBack + 1];
-  double high[kFarthestBack + 1];
-  double volume[kFarthestBack + 1];
-
-  void Read(const Indicator& owner, int32_t firstBack, int32_t count) {
-    CopyBack(owner.lowSeries, firstBack, count, low);
-    CopyBack(owner.highSeries, firstBack, count, high);
-    CopyBack(owner.volumeSeries, firstBack, count, volume);
+// out[k] = (x[k] - offset) / divisor for k < count (count rounded up to even):
+// independent divisions, two per instruction where SSE2 is available. Packed
+// and scalar SSE2 arithmetic round alike, so the bits are those of the
+// scalar expression.
+void OffsetQuotients(const double* x, int32_t count, double offset, double divisor, double* out) {
+#if defined(__SSE2__)
+  const __m128d o = _mm_set1_pd(offset);
+  const __m128d d = _mm_set1_pd(divisor);
+  for (int32_t k = 0; k < count; k += 2) {
+    _mm_storeu_pd(out + k, _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(x + k), o), d));
   }
+#else
+  for (int32_t k = 0; k < count; ++k) out[k] = (x[k] - offset) / divisor;
+#endif
+}
 
-  static void CopyBack(const RingSeries& series, int32_t firstBack, int32_t count, double* out) {
-    series.ForEachBack(firstBack, count, [&out](double v) { *out++ = v; });
+// out[k] = x[k] / y[k] for k < count (count rounded up to even), as above.
+void Quotients(const double* x, const double* y, int32_t count, double* out) {
+#if defined(__SSE2__)
+  for (int32_t k = 0; k < count; k += 2) {
+    _mm_storeu_pd(out + k, _mm_div_pd(_mm_loadu_pd(x + k), _mm_loadu_pd(y + k)));
+  }
+#else
+  for (int32_t k = 0; k < count; ++k) out[k] = x[k] / y[k];
+#endif
+}
+
+#if defined(__SSE2__)
+// Lane by lane minimum of 32-bit integers.
+__m128i Min32(__m128i a, __m128i b) {
+  const __m128i greater = _mm_cmpgt_epi32(a, b);
+  return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+}
+#endif
+
+// out[k] = x[k] * factor / divisor for k < count (count rounded up to even),
+// as above. x * 1.0 is x for every value arithmetic yields (all but
+// signalling NaNs), so a factor of 1.0 gives x[k] / divisor.
+void ScaledQuotients(const double* x, int32_t count, double factor, double divisor, double* out) {
+#if defined(__SSE2__)
+  const __m128d f = _mm_set1_pd(factor);
+  const __m128d d = _mm_set1_pd(divisor);
+  for (int32_t k = 0; k < count; k += 2) {
+    _mm_storeu_pd(out + k, _mm_div_pd(_mm_mul_pd(_mm_loadu_pd(x + k), f), d));
+  }
+#else
+  for (int32_t k = 0; k < count; ++k) out[k] = x[k] * factor / divisor;
+#endif
+}
+
+// The low, high and volume of a window of bars, newest first, read once,
+// with the window's lowest low and highest high.
+struct WindowBars {
+  double low[kPaddedBars];
+  double high[kPaddedBars];
+  double volume[kPaddedBars];
+  int32_t count = 0;
+  double lowest = 0.0;
+  double highest = 0.0;
+
+  // The extremes start from bar `start` and are replaced only by strictly
+  // lower lows and strictly higher highs, bar by bar.
+  void Read(const Indicator& owner, int32_t start, int32_t barCount) {
+    count = barCount;
+    lowest = owner.lowSeries.Get(start);
+    highest = owner.highSeries.Get(start);
+    double* out = low;
+    owner.lowSeries.ForEachBack(start, count, [&out, this](double v) {
+      *out++ = v;
+      if (v < lowest) lowest = v;
+    });
+    out = high;
+    owner.highSeries.ForEachBack(start, count, [&out, this](double v) {
+      *out++ = v;
+      if (v > highest) highest = v;
+    });
+    out = volume;
+    owner.volumeSeries.ForEachBack(start, count, [&out](double v) { *out++ = v; });
+    // The pad of an odd count only feeds divisions whose results are unused.
+    low[count] = high[count] = volume[count] = 0.0;
   }
 };
 
-// Adds `share` to `count` consecutive bins: one addition per bin, so the bins
-// are independent and the loop is written for the compiler to vectorise.
-void AddToBins(double* bins, int64_t count, double share) {
-  for (int64_t i = 0; i < count; ++i) bins[i] += share;
+// Rounds x[0..count - 1] (count rounded up to even) to single precision two
+// at a time, as RoundToSingle does, when every value is below 2^127 in
+// magnitude: there the packed conversion rounds as the scalar one does, in
+// any rounding mode, and never overflows. Returns false, changing nothing,
+// otherwise (NaN included).
+bool RoundPairsToSingle(double* x, int32_t count) {
+#if defined(__SSE2__)
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  const __m128d limit = _mm_set1_pd(0x1p127);
+  int below = 3;
+  for (int32_t k = 0; k < count; k += 2) {
+    below &= _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(_mm_loadu_pd(x + k), magnitude), limit));
+  }
+  if (below != 3) return false;
+  for (int32_t k = 0; k < count; k += 2) {
+    _mm_storeu_pd(x + k, _mm_cvtps_pd(_mm_cvtpd_ps(_mm_loadu_pd(x + k))));
+  }
+  return true;
+#else
+  static_cast<void>(x);
+  static_cast<void>(count);
+  return false;
+#endif
 }
 
-// Exponent e of a finite non-zero double in normal range: 2^e <= |x| < 2^(e+1).
-// Every single-precision value is a normal double.
-int32_t BinaryExponent(double x) {
-  uint64_t bits = 0;
-  std::memcpy(&bits, &x, sizeof bits);
-  return static_cast<int32_t>((bits >> 52) & 0x7ff) - 1023;
+// The bars of a window that fill bins: each with its first and last bin and
+// its share of volume per bin, in bar order.
+struct BarSpans {
+  int32_t first[kPaddedBars];
+  int32_t last[kPaddedBars];
+  double volume[kPaddedBars];
+  double divisor[kPaddedBars];
+  double share[kPaddedBars];
+  // Biased exponent field of each share (0 for a zero share, 2047 for one
+  // that is not finite), and the least and greatest of the non-zero ones.
+  int32_t exponent[kPaddedBars];
+  int32_t count = 0;
+  int32_t leastExponent = kExponentField;
+  int32_t greatestExponent = 0;
+
+  static constexpr int32_t kExponentField = 0x7ff;
+
+  // Rounds each share to single precision and notes its exponent.
+  void RoundShares() {
+    if (!RoundPairsToSingle(share, count)) {
+      for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(share[k]);
+    }
+    for (int32_t k = 0; k < count; ++k) {
+      uint64_t bits = 0;
+      std::memcpy(&bits, &share[k], sizeof bits);
+      const auto e = static_cast<int32_t>((bits >> 52) & kExponentField);
+      exponent[k] = e;
+      if (e != 0) leastExponent = std::min(leastExponent, e);
+      greatestExponent = std::max(greatestExponent, e);
+    }
+  }
+};
+
+// The bars of the window with their bins (floor of the bin position + 1),
+// clipped to the profile, when every bar's positions lie in
+// 0 <= low <= high < 2^31 - 1 (every bar within the window's range does):
+// there truncation is the floor and nothing overflows 32 bits. Two bars at a
+// time; a bar that reaches no bin keeps an empty span (first past last) and
+// a zero volume, so its share is zero. Returns false when a bar lies outside
+// that range; `total` is then incomplete. Without SSE2 the general
+// SpanAnyBars does all of it.
+bool SpanBarsInRange(const WindowBars& bars, const double* lowPositions,
+                     const double* highPositions, int32_t binCount, BarSpans& spans,
+                     double& total) {
+#if defined(__SSE2__)
+  const __m128d zero = _mm_setzero_pd();
+  const __m128d limit = _mm_set1_pd(2147483647.0);
+  const __m128i one = _mm_set1_epi32(1);
+  const __m128i lastBin = _mm_set1_epi32(binCount - 1);
+  const __m128i pastLast = _mm_set1_epi32(binCount);
+  int inRange = 3;
+  for (int32_t k = 0; k < bars.count; k += 2) {
+    total = total + bars.volume[k];
+    // The pad after an odd count is not a bar.
+    const int pad = k + 1 < bars.count ? 0 : 2;
+    if (pad == 0) total = total + bars.volume[k + 1];
+    const __m128d lp = _mm_loadu_pd(lowPositions + k);
+    const __m128d hp = _mm_loadu_pd(highPositions + k);
+    inRange &=
+        pad | _mm_movemask_pd(_mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, zero), _mm_cmple_pd(lp, hp)),
+                                         _mm_cmplt_pd(hp, limit)));
+    const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), one);
+    const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), one);
+    const __m128i last = Min32(hi, lastBin);
+    const __m128i empty = _mm_cmpgt_epi32(lo, last);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k), Min32(lo, pastLast));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
+    const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
+    _mm_storeu_pd(spans.volume + k, _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k)));
+    _mm_storeu_pd(spans.divisor + k, _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one)));
+  }
+  spans.count = bars.count;
+  return inRange == 3;
+#else
+  static_cast<void>(bars);
+  static_cast<void>(lowPositions);
+  static_cast<void>(highPositions);
+  static_cast<void>(binCount);
+  static_cast<void>(spans);
+  static_cast<void>(total);
+  return false;
+#endif
 }
+
+// The same for any bars: positions beyond the 32-bit range saturate, and a
+// bar whose bin position is not a number (NaN prices, or binCount 1 over a
+// flat window where binSize is 0 / 0) fills no bin.
+void SpanAnyBars(const WindowBars& bars, const double* lowPositions, const double* highPositions,
+                 int32_t binCount, BarSpans& spans, double& total) {
+  int32_t n = 0;
+  for (int32_t k = 0; k < bars.count; ++k) {
+    total = total + bars.volume[k];
+    int64_t lo = 0;
+    int64_t hi = 0;
+    if (!FloorToInt(lowPositions[k], lo) || !FloorToInt(highPositions[k], hi)) continue;
+    ++lo;
+    ++hi;
+    const int64_t first = lo < 0 ? 0 : lo;
+    const int64_t last = hi < binCount ? hi : static_cast<int64_t>(binCount) - 1;
+    if (first > last) continue;
+    spans.first[n] = static_cast<int32_t>(first);
+    spans.last[n] = static_cast<int32_t>(last);
+    spans.volume[n] = bars.volume[k];
+    spans.divisor[n] = static_cast<double>(hi - lo + 1);
+    ++n;
+  }
+  spans.count = n;
+}
+
+// Spreads each bar of the window over the bins its range covers: the bins of
+// every bar, then its share (volume over the count of bins it spans, clipped
+// ones included, rounded to single precision). Returns the total volume.
+double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans) {
+  double lowPositions[kPaddedBars];
+  double highPositions[kPaddedBars];
+  OffsetQuotients(bars.low, bars.count, bars.lowest, binSize, lowPositions);
+  OffsetQuotients(bars.high, bars.count, bars.lowest, binSize, highPositions);
+  double total = 0.0;
+  if (!SpanBarsInRange(bars, lowPositions, highPositions, binCount, spans, total)) {
+    total = 0.0;
+    SpanAnyBars(bars, lowPositions, highPositions, binCount, spans, total);
+  }
+  const int32_t n = spans.count;
+  spans.volume[n] = 0.0;
+  spans.divisor[n] = 1.0;
+  Quotients(spans.volume, spans.divisor, n, spans.share);
+  spans.RoundShares();
+  return total;
+}
+
+// Fixed-size bit set over the bins 0..255 (a profile that is segmented has at
+// most 200 bins, plus the one past the last).
+class BinBits {
+ public:
+  void Set(int32_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
+
+  // Lowest set bin in from..to (inclusive), or -1.
+  int32_t LowestIn(int32_t from, int32_t to) const {
+    for (int32_t w = from >> 6; from <= to && w < kWords; ++w) {
+      const uint64_t bits = words_[w] & ~Below(from - (w << 6));
+      if (bits != 0) {
+        const int32_t i = (w << 6) + __builtin_ctzll(bits);
+        return i <= to ? i : -1;
+      }
+      from = (w + 1) << 6;
+    }
+    return -1;
+  }
+
+ private:
+  static constexpr int32_t kWords = 4;
+
+  // Mask of the lowest n bits, n in 0..64.
+  static uint64_t Below(int32_t n) { return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1; }
+
+  uint64_t words_[kWords] = {};
+};
+
+// The profile as runs of bins of equal content, lowest bins first.
+struct ProfileRuns {
+  static constexpr int32_t kCapacity = kMaxSegmentBins;
+  int32_t start[kCapacity + 1];
+  // Padded to an even length, so that runs go in pairs.
+  double value[kCapacity + 1];
+  int32_t count = 0;
+
+  // Appends a run from `bin` on with `v` when `begins`; runs need not be
+  // maximal. Written without a branch: the outcome varies from bin to bin.
+  void Add(int32_t bin, double v, bool begins) {
+    start[count] = bin;
+    value[count] = v;
+    count += static_cast<int32_t>(begins);
+  }
+
+  // Runs of equal bits in bins 0..binCount - 1 (binCount at most kCapacity).
+  void Of(const double* bins, int32_t binCount) {
+    count = 0;
+    Add(0, bins[0], true);
+    for (int32_t i = 1; i < binCount; ++i) Add(i, bins[i], !SameBits(bins[i], bins[i - 1]));
+    start[count] = binCount;
+  }
+
+  // Writes the runs into bins 0..start[count] - 1: run by run when runs are
+  // long, bin by bin (without a branch per run) when they are short.
+  void Fill(double* bins) const {
+    const int32_t binCount = start[count];
+    if (count == binCount) {
+      std::copy(value, value + count, bins);
+      return;
+    }
+    if (4 * count <= binCount) {
+      for (int32_t r = 0; r < count; ++r) {
+        std::fill(bins + start[r], bins + start[r + 1], value[r]);
+      }
+      return;
+    }
+    int32_t r = 0;
+    for (int32_t i = 0; i < binCount; ++i) {
+      bins[i] = value[r];
+      r += static_cast<int32_t>(i + 1 == start[r + 1]);
+    }
+  }
+};
 
 // 2^e for e within the normal double range.
 double PowerOfTwo(int32_t e) {
@@ -131,269 +382,133 @@ double PowerOfTwo(int32_t e) {
   return x;
 }
 
-// The shares of a window's bars, each added to a run of bins, in bar order.
+// The prefix sums of `steps` in units of `unit`, one run per bin (for
+// profiles whose bars outnumber their bins, most bins differ). Bins start at
+// zero, so a bin no share reached stays +0.0.
+void StepRuns(const int64_t* steps, int32_t binCount, double unit, ProfileRuns& runs) {
+  int64_t units = 0;
+  for (int32_t i = 0; i < binCount; ++i) {
+    units += steps[i];
+    runs.start[i] = i;
+    runs.value[i] = static_cast<double>(units) * unit;
+  }
+  runs.count = binCount;
+  runs.start[binCount] = binCount;
+}
+
+// Runs of the prefix sums, visiting only the bins in `edges` (which hold
+// every non-zero step): for profiles with far fewer bars than bins.
+void EdgeRuns(const int64_t* steps, const BinBits& edges, int32_t binCount, double unit,
+              ProfileRuns& runs) {
+  runs.count = 0;
+  int64_t units = steps[0];
+  runs.Add(0, static_cast<double>(units) * unit, true);
+  const int32_t last = binCount - 1;
+  for (int32_t i = edges.LowestIn(1, last); i >= 0; i = edges.LowestIn(i + 1, last)) {
+    units += steps[i];
+    runs.Add(i, static_cast<double>(units) * unit, true);
+  }
+  runs.start[runs.count] = binCount;
+}
+
+// T below: the sum over the non-zero shares of 2^(e_k - least + 1).
+int64_t Magnitude(const BarSpans& spans, int32_t least) {
+  int64_t magnitude = 0;
+  for (int32_t k = 0; k < spans.count; ++k) {
+    if (spans.exponent[k] != 0) magnitude += int64_t{2} << (spans.exponent[k] - least);
+  }
+  return magnitude;
+}
+
+// The bins as exact integer sums, when they are exact.
 //
 // Every share is a single-precision value, so it is a whole multiple of
-// 2^(exponent - 23). When the smallest such unit u among the shares and the
-// sum of all their magnitudes S satisfy S < 2^52 u, every partial sum of any
-// bin is a multiple of u below 2^53 u: exact in double precision, whatever the
+// u = 2^(e - 23) for the least exponent e among the non-zero shares, and
+// |share| < 2^(e_k + 1). With T = sum of 2^(e_k - e + 1) at most 2^30, the
+// sum S of all magnitudes is below 2^e T <= 2^53 u, so every partial sum of
+// any bin is a multiple of u below 2^53 u: exact in double precision, in any
 // order. The bins are then formed exactly as integers in units of u, by
 // adding each share at its first bin and taking it off after its last, which
-// costs one step per bar and per bin instead of one per bar and covered bin,
-// and gives the same bits as adding bar after bar. Shares that are not finite,
-// or that span too many magnitudes, are added bar after bar.
-class BinShares {
- public:
-  void Add(int64_t first, int64_t last, double share) {
-    first_[count_] = static_cast<int32_t>(first);
-    last_[count_] = static_cast<int32_t>(last);
-    share_[count_] = share;
-    ++count_;
+// costs one step per bar and one per run of equal bins instead of one per bar
+// and covered bin, and gives the same bits as adding bar after bar. Zero
+// shares change no bin (0.0 + -0.0 is 0.0).
+bool ExactRuns(const BarSpans& spans, int32_t binCount, ProfileRuns& runs) {
+  if (binCount > kMaxSegmentBins || spans.greatestExponent == BarSpans::kExponentField) {
+    return false;
   }
-
-  void AddTo(double* profile, int32_t binCount) const {
-    int32_t unitExponent = 0;
-    if (binCount <= kMaxExactBins && ExactInUnits(unitExponent)) {
-      AddExactly(profile, binCount, unitExponent);
-    } else {
-      for (int32_t k = 0; k < count_; ++k) {
-        AddToBins(profile + first_[k], last_[k] - first_[k] + 1, share_[k]);
-      }
+  // With no non-zero share any unit will do.
+  const int32_t least = spans.greatestExponent == 0 ? 1023 : spans.leastExponent;
+  const int32_t spread = spans.greatestExponent - least;
+  // Up to a spread of 20, T <= 299 * 2^21 < 2^30 whatever the shares.
+  if (spread > 29 || (spread > 20 && Magnitude(spans, least) > (int64_t{1} << 30))) return false;
+  // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
+  // Zero shares give zero units.
+  const double toUnits = PowerOfTwo(1023 + 23 - least);
+  int64_t steps[kMaxSegmentBins + 1];
+  std::fill(steps, steps + binCount + 1, int64_t{0});
+  for (int32_t k = 0; k < spans.count; ++k) {
+    const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
+    steps[spans.first[k]] += units;
+    steps[spans.last[k] + 1] -= units;
+  }
+  const double unit = PowerOfTwo(least - 1023 - 23);
+  if (4 * spans.count < binCount) {
+    BinBits edges;
+    for (int32_t k = 0; k < spans.count; ++k) {
+      edges.Set(spans.first[k]);
+      edges.Set(spans.last[k] + 1);
     }
+    EdgeRuns(steps, edges, binCount, unit, runs);
+  } else {
+    StepRuns(steps, binCount, unit, runs);
   }
+  return true;
+}
 
- private:
-  static constexpr int32_t kMaxBars = kFarthestBack + 1;
-  static constexpr int32_t kMaxExactBins = kMaxSegmentBins;
+// Adds `share` to `count` consecutive bins: one addition per bin, so the bins
+// are independent and the loop is written for the compiler to vectorise.
+void AddToBins(double* bins, int64_t count, double share) {
+  for (int64_t i = 0; i < count; ++i) bins[i] += share;
+}
 
-  bool ExactInUnits(int32_t& unitExponent) const {
-    double magnitude = 0.0;
-    int32_t smallest = std::numeric_limits<int32_t>::max();
-    for (int32_t k = 0; k < count_; ++k) {
-      const double share = share_[k];
-      if (!std::isfinite(share)) return false;
-      if (share == 0.0) continue;
-      magnitude += std::fabs(share);
-      const int32_t unit = BinaryExponent(share) - 23;
-      if (unit < smallest) smallest = unit;
-    }
-    if (smallest == std::numeric_limits<int32_t>::max()) smallest = 0;
-    unitExponent = smallest;
-    // One bit of margin covers the rounding of `magnitude` itself.
-    return magnitude < PowerOfTwo(52 + smallest);
+// The bins summed bar after bar, into the zeroed profile.
+void AddBarByBar(const BarSpans& spans, double* profile) {
+  for (int32_t k = 0; k < spans.count; ++k) {
+    AddToBins(profile + spans.first[k], spans.last[k] - spans.first[k] + 1, spans.share[k]);
   }
-
-  void AddExactly(double* profile, int32_t binCount, int32_t unitExponent) const {
-    int64_t steps[kMaxExactBins + 1];
-    for (int32_t i = 0; i <= binCount; ++i) steps[i] = 0;
-    // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
-    const double toUnits = PowerOfTwo(-unitExponent);
-    const double unit = PowerOfTwo(unitExponent);
-    for (int32_t k = 0; k < count_; ++k) {
-      if (share_[k] == 0.0) continue;
-      const auto units = static_cast<int64_t>(share_[k] * toUnits);
-      steps[first_[k]] += units;
-      steps[last_[k] + 1] -= units;
-    }
-    int64_t units = 0;
-    for (int32_t i = 0; i < binCount; ++i) {
-      units += steps[i];
-      // Bins start at zero, so a bin no share reached stays +0.0.
-      profile[i] = static_cast<double>(units) * unit;
-    }
-  }
-
-  int32_t first_[kMaxBars];
-  int32_t last_[kMaxBars];
-  double share_[kMaxBars];
-  int32_t count_ = 0;
-};
-
-// Equal bits in, equal bits out: the last content and its result are kept, so
-// a run of equal contents costs one division.
-class Memo {
- public:
-  template <typename Compute>
-  double Of(double x, Compute compute) {
-    uint64_t bits = 0;
-    std::memcpy(&bits, &x, sizeof bits);
-    if (!valid_ || bits != bits_) {
-      bits_ = bits;
-      result_ = compute(x);
-      valid_ = true;
-    }
-    return result_;
-  }
-
- private:
-  uint64_t bits_ = 0;
-  double result_ = 0.0;
-  bool valid_ = false;
-};
-
-// A bin's share of the total volume, rounded to single precision.
-class Quotient {
- public:
-  explicit Quotient(double total) : total_(total) {}
-  double Of(double x) {
-    return memo_.Of(x, [this](double v) { return RoundToSingle(v / total_); });
-  }
-
- private:
-  double total_;
-  Memo memo_;
-};
-
-// A normalised bin rescaled so that the largest becomes `scale`.
-class ScaledQuotient {
- public:
-  ScaledQuotient(double scale, double largest) : scale_(scale), largest_(largest) {}
-  double Of(double x) {
-    return memo_.Of(x, [this](double v) { return v * scale_ / largest_; });
-  }
-
- private:
-  double scale_;
-  double largest_;
-  Memo memo_;
-};
-
-// Each bar's share of its volume for every bin its range covers, in bar
-// order; returns the total volume of the window.
-double SpreadVolumes(const WindowBars& bars, int32_t barCount, double low, double binSize,
-                     int32_t binCount, BinShares& shares) {
-  double total = 0.0;
-  for (int32_t k = 0; k < barCount; ++k) {
-    const double volume = bars.volume[k];
-    int64_t lo = 0;
-    int64_t hi = 0;
-    // A bar whose bin position is not a number (NaN prices, or binCount 1
-    // over a flat window where binSize is 0 / 0) fills no bin.
-    if (FloorToInt((bars.low[k] - low) / binSize, lo) &&
-        FloorToInt((bars.high[k] - low) / binSize, hi)) {
-      ++lo;
-      ++hi;
-      const int64_t first = lo < 0 ? 0 : lo;
-      const int64_t last = hi < binCount ? hi : static_cast<int64_t>(binCount) - 1;
-      if (first <= last) {
-        // The divisor counts every bin the bar spans, clipped ones included.
-        shares.Add(first, last, RoundToSingle(volume / static_cast<double>(hi - lo + 1)));
-      }
-    }
-    total = total + volume;
-  }
-  return total;
 }
 
 // Each bin as a share of the total, rounded to single precision, then
-// rescaled so that the largest equals `scale`. Bins with equal contents
-// (whole runs of them where bars overlap) give equal quotients, so each
-// distinct content is divided once.
-void NormaliseAndScale(double* profile, int32_t binCount, double total, double scale) {
-  Quotient normalised(total);
+// rescaled so that the largest equals `scale`; bin by bin.
+void NormaliseBins(double* profile, int32_t binCount, double total, double scale) {
   double largest = 0.0;
   for (int32_t i = 0; i < binCount; ++i) {
-    profile[i] = normalised.Of(profile[i]);
+    profile[i] = RoundToSingle(profile[i] / total);
     if (i == 0 || profile[i] > largest) largest = profile[i];
   }
   if (largest == 0.0) largest = 1.0;
-  ScaledQuotient scaled(scale, largest);
-  for (int32_t i = 0; i < binCount; ++i) profile[i] = scaled.Of(profile[i]);
+  for (int32_t i = 0; i < binCount; ++i) profile[i] = profile[i] * scale / largest;
 }
 
-// Node segmentation of one profile: whole percentages of the largest bin,
-// their directions and mean, and the node mark of every bin.
-class NodeGrower {
- public:
-  NodeGrower(const double* profile, int32_t binCount) : binCount_(binCount) {
-    double largest = profile[0];
-    for (int32_t i = 1; i < binCount; ++i) {
-      if (profile[i] > largest) largest = profile[i];
-    }
-    if (largest == 0.0) largest = 1.0;
-    // The percentages are whole numbers, so their sum as doubles is exact in
-    // any order (200 of them stay far below 2^53): it is formed as an integer.
-    int64_t percentSum = 0;
-    // x / 1.0 is x: a profile already scaled to 1.0 needs no division.
-    const bool unit = largest == 1.0;
-    for (int32_t i = 0; i < binCount; ++i) {
-      const double ratio = unit ? profile[i] : profile[i] / largest;
-      percent_[i] = Percent(ratio * 100);
-      percentSum += percent_[i];
-      direction_[i] =
-          i == 0 || percent_[i] == percent_[i - 1] ? 0 : (percent_[i] > percent_[i - 1] ? 1 : -1);
-      mark_[i] = 0;
-    }
-    mean_ = static_cast<double>(percentSum) / binCount;
+// The same, once per run: equal bins give equal quotients.
+void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
+  double* value = runs.value;
+  value[runs.count] = 0.0;
+  ScaledQuotients(value, runs.count, 1.0, total, value);
+  double largest = 0.0;
+  for (int32_t r = 0; r < runs.count; ++r) {
+    value[r] = RoundToSingle(value[r]);
+    if (r == 0 || value[r] > largest) largest = value[r];
   }
+  if (largest == 0.0) largest = 1.0;
+  ScaledQuotients(value, runs.count, scale, largest, value);
+}
 
-  // Grows every node, fullest peak first. The first node, around the fullest
-  // bin, often takes most of the profile: only the candidates it leaves are
-  // put in order for the others.
-  void GrowAll() {
-    int32_t first = -1;
-    for (int32_t i = 0; i < binCount_ - 1; ++i) {
-      if (percent_[i] >= kPeakPercent && (first < 0 || percent_[i] > percent_[first])) first = i;
-    }
-    if (first < 0) return;
-    Grow(first);
-    int32_t candidates[kMaxSegmentBins];
-    const int32_t count = OrderPeakCandidates(percent_, mark_, binCount_, candidates);
-    for (int32_t c = 0; c < count; ++c) {
-      if (mark_[candidates[c]] == 0) Grow(candidates[c]);
-    }
-  }
-
-  // Peaks, and bounds where one node gives way to the next.
-  void Write(ProfileNodes& nodes) const {
-    nodes.peakCount = 0;
-    nodes.bounds[0] = 0;
-    nodes.boundCount = 1;
-    for (int32_t i = 1; i < binCount_; ++i) {
-      if (mark_[i] == kPeakMark) {
-        Append(nodes.peaks, nodes.peakCount, i);
-      } else if (mark_[i] != mark_[i - 1] && mark_[i - 1] != kPeakMark) {
-        Append(nodes.bounds, nodes.boundCount, i);
-      }
-    }
-    Append(nodes.bounds, nodes.boundCount, binCount_ - 1);
-  }
-
- private:
-  void Grow(int32_t peak) {
-    // Left: down to an earlier node or a falling bin below the mean, which
-    // joins this node.
-    int32_t left = peak - 1;
-    while (left > 0 && mark_[left] == 0 && !(direction_[left] == -1 && percent_[left] < mean_)) {
-      --left;
-    }
-    if (left < 0) left = 0;
-    // Right: up to an earlier node or a rising bin below the mean, which
-    // stays outside.
-    int32_t right = peak + 1;
-    while (right < binCount_ && mark_[right] == 0 &&
-           !(direction_[right] == 1 && percent_[right] < mean_)) {
-      ++right;
-    }
-    for (int32_t i = left; i < right; ++i) mark_[i] = node_;
-    mark_[peak] = kPeakMark;
-    ++node_;
-  }
-
-  int32_t binCount_;
-  double mean_ = 0.0;
-  int32_t node_ = 1;
-  int32_t percent_[kMaxSegmentBins];
-  int32_t direction_[kMaxSegmentBins];
-  int32_t mark_[kMaxSegmentBins];
-};
-
-}  // namespace
-
-void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
-                        int32_t firstBack, int32_t lastBack, double scale, double& lowest,
-                        double& highest) {
-  for (int64_t i = 0; i <= binCount; ++i) profile[i] = 0.0;
+// Builds the profile into `profile` and, for binCount 1..200, `runs`; false
+// when the runs are not filled (binCount outside that range).
+bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int32_t firstBack,
+                  int32_t lastBack, double scale, double& lowest, double& highest,
+                  ProfileRuns& runs) {
   if (lastBack < firstBack) std::swap(firstBack, lastBack);
   if (lastBack > kFarthestBack) lastBack = kFarthestBack;
   int32_t start = firstBack < 0 ? 0 : firstBack;
@@ -401,37 +516,219 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
   // nothing outside the series is ever read.
   if (start > kFarthestBack) start = kFarthestBack;
 
-  // The window's bars, newest first, read once from each series.
-  const int32_t barCount = lastBack < start ? 0 : lastBack - start + 1;
   WindowBars bars;
-  bars.Read(owner, start, barCount);
-
-  double low = owner.lowSeries.Get(start);
-  double high = owner.highSeries.Get(start);
-  for (int32_t k = 1; k < barCount; ++k) {
-    if (bars.low[k] < low) low = bars.low[k];
+  bars.Read(owner, start, lastBack < start ? 0 : lastBack - start + 1);
+  lowest = bars.lowest;
+  highest = bars.highest;
+  if (binCount < 1) {
+    if (binCount == 0) profile[0] = 0.0;
+    return false;
   }
-  for (int32_t k = 1; k < barCount; ++k) {
-    if (bars.high[k] > high) high = bars.high[k];
-  }
-
-  double binSize = (high - low) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
+  double binSize =
+      (bars.highest - bars.lowest) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
   if (binSize == 0.0) binSize = 1.0;
-  BinShares shares;
-  double total = SpreadVolumes(bars, barCount, low, binSize, binCount, shares);
-  shares.AddTo(profile, binCount);
+  BarSpans spans;
+  double total = SpreadVolumes(bars, binSize, binCount, spans);
   if (total == 0.0) total = 1.0;
-  NormaliseAndScale(profile, binCount, total, scale);
+  profile[binCount] = 0.0;
+  if (ExactRuns(spans, binCount, runs)) {
+    NormaliseRuns(runs, total, scale);
+    runs.Fill(profile);
+    return true;
+  }
+  std::fill(profile, profile + binCount, 0.0);
+  AddBarByBar(spans, profile);
+  if (binCount > kMaxSegmentBins) {
+    NormaliseBins(profile, binCount, total, scale);
+    return false;
+  }
+  runs.Of(profile, binCount);
+  NormaliseRuns(runs, total, scale);
+  runs.Fill(profile);
+  return true;
+}
 
-  lowest = low;
-  highest = high;
+// Runs of bins with equal whole percentages of the largest bin, with the
+// mean percentage of all bins.
+struct PercentRuns {
+  int32_t start[kMaxSegmentBins + 1];
+  int32_t percent[kMaxSegmentBins];
+  int32_t count = 0;
+  double mean = 0.0;
+
+  PercentRuns(const ProfileRuns& runs, int32_t binCount) {
+    double largest = runs.value[0];
+    for (int32_t r = 1; r < runs.count; ++r) {
+      if (runs.value[r] > largest) largest = runs.value[r];
+    }
+    if (largest == 0.0) largest = 1.0;
+    // x / 1.0 is x: a profile already scaled to 1.0 needs no division.
+    const bool unit = largest == 1.0;
+    // The percentages are whole numbers, so their sum as doubles is exact in
+    // any order (200 of them stay far below 2^53): it is formed as an integer.
+    int64_t sum = 0;
+    for (int32_t r = 0; r < runs.count; ++r) {
+      const double ratio = unit ? runs.value[r] : runs.value[r] / largest;
+      const int32_t p = Percent(ratio * 100);
+      sum += int64_t{p} * (runs.start[r + 1] - runs.start[r]);
+      // Runs of equal percentages merge; no branch, as in ProfileRuns.
+      const bool begins = count == 0 || percent[count - 1] != p;
+      start[count] = runs.start[r];
+      percent[count] = p;
+      count += static_cast<int32_t>(begins);
+    }
+    start[count] = binCount;
+    mean = static_cast<double>(sum) / binCount;
+  }
+};
+
+// Node segmentation over runs of equal percentages. Within a run every bin
+// but the first has direction 0, so only the first bin of a run can stop the
+// walks that grow a node (besides a marked bin): those are flagged per bin.
+class NodeGrower {
+ public:
+  NodeGrower(const PercentRuns& runs, int32_t binCount) : runs_(runs), binCount_(binCount) {
+    std::fill(stops_, stops_ + binCount, uint8_t{0});
+    // Neighbouring runs differ, so the first bin of each rises or falls.
+    // Flagged without branches: the outcomes vary from run to run.
+    for (int32_t r = 1; r < runs.count; ++r) {
+      const bool below = runs.percent[r] < runs.mean;
+      const bool falls = runs.percent[r] < runs.percent[r - 1];
+      stops_[runs.start[r]] = static_cast<uint8_t>(below ? (falls ? kLeftStop : kRightStop) : 0);
+    }
+    std::fill(mark_, mark_ + binCount, 0);
+  }
+
+  // Grows every node, fullest peak first, the lowest bin first among equals:
+  // runs of at least 60 percent in that order, each until it has no unmarked
+  // bin left (marks are only ever added). The last bin is never a peak.
+  void GrowAll() {
+    int32_t order[kMaxSegmentBins];
+    const int32_t candidates = OrderCandidates(order);
+    for (int32_t c = 0; c < candidates; ++c) {
+      const int32_t end = std::min(runs_.start[order[c] + 1], binCount_ - 1);
+      for (int32_t peak = runs_.start[order[c]]; peak < end; ++peak) {
+        if (mark_[peak] == 0) Grow(peak);
+      }
+    }
+  }
+
+  // Peaks, and bounds where one node gives way to the next. Marks change only
+  // at the edges of the marked stretches and around peaks, so only those bins
+  // are looked at.
+  void Write(ProfileNodes& nodes) const {
+    nodes.peakCount = 0;
+    nodes.bounds[0] = 0;
+    nodes.boundCount = 1;
+    const int32_t last = binCount_ - 1;
+    for (int32_t i = changes_.LowestIn(1, last); i >= 0; i = changes_.LowestIn(i + 1, last)) {
+      if (mark_[i] == kPeakMark) {
+        Append(nodes.peaks, nodes.peakCount, i);
+      } else if (mark_[i] != mark_[i - 1] && mark_[i - 1] != kPeakMark) {
+        Append(nodes.bounds, nodes.boundCount, i);
+      }
+    }
+    Append(nodes.bounds, nodes.boundCount, last);
+  }
+
+ private:
+  // The runs that may hold a peak (at least 60 percent, not only the last
+  // bin), fullest first and lower runs first among equals. Percentages up to
+  // 100 are bucketed; a profile with larger ones (only negative volumes give
+  // those) is sorted.
+  int32_t OrderCandidates(int32_t* order) const {
+    constexpr int32_t kBuckets = kFullPercent - kPeakPercent + 1;
+    // One spare bucket past the end counts what is not bucketed.
+    int32_t bucketStart[kBuckets + 2] = {};
+    int32_t count = 0;
+    bool beyondFull = false;
+    // No branch on eligibility: it varies from run to run.
+    for (int32_t r = 0; r < runs_.count; ++r) {
+      const int32_t p = runs_.percent[r];
+      const bool eligible = p >= kPeakPercent && runs_.start[r] < binCount_ - 1;
+      order[count] = r;
+      count += static_cast<int32_t>(eligible);
+      beyondFull = beyondFull || (eligible && p > kFullPercent);
+      ++bucketStart[eligible && p <= kFullPercent ? kFullPercent - p + 1 : kBuckets + 1];
+    }
+    const int32_t* percent = runs_.percent;
+    if (beyondFull) {
+      std::sort(order, order + count, [percent](int32_t a, int32_t b) {
+        return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
+      });
+      return count;
+    }
+    for (int32_t b = 1; b <= kBuckets; ++b) bucketStart[b] += bucketStart[b - 1];
+    int32_t sorted[kMaxSegmentBins];
+    for (int32_t c = 0; c < count; ++c) {
+      sorted[bucketStart[kFullPercent - percent[order[c]]]++] = order[c];
+    }
+    std::copy(sorted, sorted + count, order);
+    return count;
+  }
+
+  void Grow(int32_t peak) {
+    // Left: down to an earlier node or a falling bin below the mean, which
+    // joins this node.
+    int32_t left = peak - 1;
+    while (left > 0 && mark_[left] == 0 && (stops_[left] & kLeftStop) == 0) --left;
+    if (left < 0) left = 0;
+    // Right: up to an earlier node or a rising bin below the mean, which
+    // stays outside.
+    int32_t right = peak + 1;
+    while (right < binCount_ && mark_[right] == 0 && (stops_[right] & kRightStop) == 0) ++right;
+    std::fill(mark_ + left, mark_ + right, node_);
+    mark_[peak] = kPeakMark;
+    ++node_;
+    changes_.Set(left);
+    changes_.Set(right);
+    changes_.Set(peak);
+    changes_.Set(peak + 1);
+  }
+
+  const PercentRuns& runs_;
+  int32_t binCount_;
+  int32_t node_ = 1;
+  static constexpr uint8_t kLeftStop = 1;
+  static constexpr uint8_t kRightStop = 2;
+  uint8_t stops_[kMaxSegmentBins];
+  int32_t mark_[kMaxSegmentBins];
+  // Bins at which a mark may differ from the one before.
+  BinBits changes_;
+};
+
+void SegmentRuns(const ProfileRuns& runs, int32_t binCount, ProfileNodes& nodes) {
+  const PercentRuns percents(runs, binCount);
+  NodeGrower grower(percents, binCount);
+  grower.GrowAll();
+  grower.Write(nodes);
+}
+
+}  // namespace
+
+void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
+                        int32_t firstBack, int32_t lastBack, double scale, double& lowest,
+                        double& highest) {
+  ProfileRuns runs;
+  BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs);
 }
 
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes) {
   if (binCount < 2 || binCount > kMaxSegmentBins) return;
-  NodeGrower grower(profile, binCount);
-  grower.GrowAll();
-  grower.Write(nodes);
+  ProfileRuns runs;
+  runs.Of(profile, binCount);
+  SegmentRuns(runs, binCount, nodes);
+}
+
+void BuildAndSegmentProfile(const Indicator& owner, double* profile, int32_t binCount,
+                            int32_t firstBack, int32_t lastBack, double& lowest, double& highest,
+                            ProfileNodes& nodes) {
+  ProfileRuns runs;
+  if (!BuildProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs)) {
+    SegmentProfile(profile, binCount, nodes);
+    return;
+  }
+  if (binCount >= 2) SegmentRuns(runs, binCount, nodes);
 }
 
 }  // namespace zeb
