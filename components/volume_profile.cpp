@@ -126,22 +126,23 @@ struct WindowBars {
   // lower lows and strictly higher highs, bar by bar.
   void Read(const Indicator& owner, int32_t start, int32_t barCount) {
     count = barCount;
-    lowest = owner.lowSeries.Get(start);
-    highest = owner.highSeries.Get(start);
-    double* out = low;
-    owner.lowSeries.ForEachBack(start, count, [&out, this](double v) {
-      *out++ = v;
-      if (v < lowest) lowest = v;
-    });
-    out = high;
-    owner.highSeries.ForEachBack(start, count, [&out, this](double v) {
-      *out++ = v;
-      if (v > highest) highest = v;
-    });
-    out = volume;
-    owner.volumeSeries.ForEachBack(start, count, [&out](double v) { *out++ = v; });
+    CopyBack(owner.lowSeries, start, count, low);
+    CopyBack(owner.highSeries, start, count, high);
+    CopyBack(owner.volumeSeries, start, count, volume);
     // The pad of an odd count only feeds divisions whose results are unused.
     low[count] = high[count] = volume[count] = 0.0;
+    double lo = owner.lowSeries.Get(start);
+    double hi = owner.highSeries.Get(start);
+    for (int32_t k = 1; k < count; ++k) {
+      if (low[k] < lo) lo = low[k];
+      if (high[k] > hi) hi = high[k];
+    }
+    lowest = lo;
+    highest = hi;
+  }
+
+  static void CopyBack(const RingSeries& series, int32_t start, int32_t n, double* out) {
+    series.ForEachBack(start, n, [&out](double v) { *out++ = v; });
   }
 };
 
@@ -178,28 +179,35 @@ struct BarSpans {
   double volume[kPaddedBars];
   double divisor[kPaddedBars];
   double share[kPaddedBars];
-  // Biased exponent field of each share (0 for a zero share, 2047 for one
-  // that is not finite), and the least and greatest of the non-zero ones.
-  int32_t exponent[kPaddedBars];
   int32_t count = 0;
-  int32_t leastExponent = kExponentField;
+  // Biased exponent fields of the least and greatest non-zero share (2047
+  // for one that is not finite); 0 for both when every share is zero.
+  int32_t leastExponent = 0;
   int32_t greatestExponent = 0;
 
   static constexpr int32_t kExponentField = 0x7ff;
 
-  // Rounds each share to single precision and notes its exponent.
+  static int32_t ExponentField(double x) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);
+    return static_cast<int32_t>((bits >> 52) & kExponentField);
+  }
+
+  // Rounds each share to single precision and notes the exponent range.
   void RoundShares() {
     if (!RoundPairsToSingle(share, count)) {
       for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(share[k]);
     }
+    // Zero shares (field 0) count as the greatest field for the least.
+    uint32_t least = ~0u;
+    uint32_t greatest = 0;
     for (int32_t k = 0; k < count; ++k) {
-      uint64_t bits = 0;
-      std::memcpy(&bits, &share[k], sizeof bits);
-      const auto e = static_cast<int32_t>((bits >> 52) & kExponentField);
-      exponent[k] = e;
-      if (e != 0) leastExponent = std::min(leastExponent, e);
-      greatestExponent = std::max(greatestExponent, e);
+      const auto e = static_cast<uint32_t>(ExponentField(share[k]));
+      least = std::min(least, e - 1);
+      greatest = std::max(greatest, e);
     }
+    leastExponent = static_cast<int32_t>(least + 1);
+    greatestExponent = static_cast<int32_t>(greatest);
   }
 };
 
@@ -305,16 +313,41 @@ double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, B
 class BinBits {
  public:
   void Set(int32_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
+  void SetIf(int32_t i, bool set) { words_[i >> 6] |= uint64_t{set} << (i & 63); }
 
-  // Lowest set bin in from..to (inclusive), or -1.
+  // Sets bins from..to - 1.
+  void SetRange(int32_t from, int32_t to) {
+    for (int32_t i = from; i < to;) {
+      const int32_t end = std::min(to, (i | 63) + 1);
+      words_[i >> 6] |= (Below(end - i)) << (i & 63);
+      i = end;
+    }
+  }
+
+  // Lowest bin in from..to (inclusive) that is set here, or -1.
   int32_t LowestIn(int32_t from, int32_t to) const {
-    for (int32_t w = from >> 6; from <= to && w < kWords; ++w) {
-      const uint64_t bits = words_[w] & ~Below(from - (w << 6));
+    return Lowest(from, to, [this](int32_t w) { return words_[w]; });
+  }
+
+  // Lowest bin in from..to that is set here or in `also`, or -1.
+  int32_t LowestIn(int32_t from, int32_t to, const BinBits& also) const {
+    return Lowest(from, to, [this, &also](int32_t w) { return words_[w] | also.words_[w]; });
+  }
+
+  // Lowest bin in from..to that is clear here, or -1.
+  int32_t LowestClearIn(int32_t from, int32_t to) const {
+    return Lowest(from, to, [this](int32_t w) { return ~words_[w]; });
+  }
+
+  // Highest bin in from..to that is set here or in `also`, or -1.
+  int32_t HighestIn(int32_t from, int32_t to, const BinBits& also) const {
+    for (int32_t w = to >> 6; to >= from; --w) {
+      const uint64_t bits = (words_[w] | also.words_[w]) & Below(to - (w << 6) + 1);
       if (bits != 0) {
-        const int32_t i = (w << 6) + __builtin_ctzll(bits);
-        return i <= to ? i : -1;
+        const int32_t i = (w << 6) + 63 - __builtin_clzll(bits);
+        return i >= from ? i : -1;
       }
-      from = (w + 1) << 6;
+      to = (w << 6) - 1;
     }
     return -1;
   }
@@ -325,8 +358,41 @@ class BinBits {
   // Mask of the lowest n bits, n in 0..64.
   static uint64_t Below(int32_t n) { return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1; }
 
+  template <typename Word>
+  static int32_t Lowest(int32_t from, int32_t to, Word word) {
+    for (int32_t w = from >> 6; from <= to && w < kWords; ++w) {
+      const uint64_t bits = word(w) & ~Below(from - (w << 6));
+      if (bits != 0) {
+        const int32_t i = (w << 6) + __builtin_ctzll(bits);
+        return i <= to ? i : -1;
+      }
+      from = (w + 1) << 6;
+    }
+    return -1;
+  }
+
   uint64_t words_[kWords] = {};
 };
+
+// Sets out[0..count - 1] to v, two at a time where SSE2 is available.
+void FillDoubles(double* out, int32_t count, double v) {
+  int32_t k = 0;
+#if defined(__SSE2__)
+  const __m128d pair = _mm_set1_pd(v);
+  for (; k + 1 < count; k += 2) _mm_storeu_pd(out + k, pair);
+#endif
+  for (; k < count; ++k) out[k] = v;
+}
+
+// Sets out[0..count - 1] to v, four at a time where SSE2 is available.
+void FillInts(int32_t* out, int32_t count, int32_t v) {
+  int32_t k = 0;
+#if defined(__SSE2__)
+  const __m128i four = _mm_set1_epi32(v);
+  for (; k + 3 < count; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), four);
+#endif
+  for (; k < count; ++k) out[k] = v;
+}
 
 // The profile as runs of bins of equal content, lowest bins first.
 struct ProfileRuns {
@@ -362,7 +428,7 @@ struct ProfileRuns {
     }
     if (4 * count <= binCount) {
       for (int32_t r = 0; r < count; ++r) {
-        std::fill(bins + start[r], bins + start[r + 1], value[r]);
+        FillDoubles(bins + start[r], start[r + 1] - start[r], value[r]);
       }
       return;
     }
@@ -415,7 +481,8 @@ void EdgeRuns(const int64_t* steps, const BinBits& edges, int32_t binCount, doub
 int64_t Magnitude(const BarSpans& spans, int32_t least) {
   int64_t magnitude = 0;
   for (int32_t k = 0; k < spans.count; ++k) {
-    if (spans.exponent[k] != 0) magnitude += int64_t{2} << (spans.exponent[k] - least);
+    const int32_t e = BarSpans::ExponentField(spans.share[k]);
+    if (e != 0) magnitude += int64_t{2} << (e - least);
   }
   return magnitude;
 }
@@ -495,10 +562,12 @@ void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   double* value = runs.value;
   value[runs.count] = 0.0;
   ScaledQuotients(value, runs.count, 1.0, total, value);
-  double largest = 0.0;
-  for (int32_t r = 0; r < runs.count; ++r) {
-    value[r] = RoundToSingle(value[r]);
-    if (r == 0 || value[r] > largest) largest = value[r];
+  if (!RoundPairsToSingle(value, runs.count)) {
+    for (int32_t r = 0; r < runs.count; ++r) value[r] = RoundToSingle(value[r]);
+  }
+  double largest = value[0];
+  for (int32_t r = 1; r < runs.count; ++r) {
+    if (value[r] > largest) largest = value[r];
   }
   if (largest == 0.0) largest = 1.0;
   ScaledQuotients(value, runs.count, scale, largest, value);
@@ -567,12 +636,14 @@ struct PercentRuns {
     // The percentages are whole numbers, so their sum as doubles is exact in
     // any order (200 of them stay far below 2^53): it is formed as an integer.
     int64_t sum = 0;
+    int32_t previous = 0;
     for (int32_t r = 0; r < runs.count; ++r) {
       const double ratio = unit ? runs.value[r] : runs.value[r] / largest;
       const int32_t p = Percent(ratio * 100);
       sum += int64_t{p} * (runs.start[r + 1] - runs.start[r]);
       // Runs of equal percentages merge; no branch, as in ProfileRuns.
-      const bool begins = count == 0 || percent[count - 1] != p;
+      const bool begins = r == 0 || p != previous;
+      previous = p;
       start[count] = runs.start[r];
       percent[count] = p;
       count += static_cast<int32_t>(begins);
@@ -583,20 +654,21 @@ struct PercentRuns {
 };
 
 // Node segmentation over runs of equal percentages. Within a run every bin
-// but the first has direction 0, so only the first bin of a run can stop the
-// walks that grow a node (besides a marked bin): those are flagged per bin.
+// but the first has direction 0, so the walks that grow a node can stop only
+// at a marked bin or at the first bin of a run: both are kept as bit sets,
+// and each walk is a search for the nearest set bit. Marks are per bin.
 class NodeGrower {
  public:
   NodeGrower(const PercentRuns& runs, int32_t binCount) : runs_(runs), binCount_(binCount) {
-    std::fill(stops_, stops_ + binCount, uint8_t{0});
     // Neighbouring runs differ, so the first bin of each rises or falls.
-    // Flagged without branches: the outcomes vary from run to run.
+    // Set without branches: the outcomes vary from run to run.
     for (int32_t r = 1; r < runs.count; ++r) {
       const bool below = runs.percent[r] < runs.mean;
       const bool falls = runs.percent[r] < runs.percent[r - 1];
-      stops_[runs.start[r]] = static_cast<uint8_t>(below ? (falls ? kLeftStop : kRightStop) : 0);
+      leftStops_.SetIf(runs.start[r], below && falls);
+      rightStops_.SetIf(runs.start[r], below && !falls);
     }
-    std::fill(mark_, mark_ + binCount, 0);
+    FillInts(mark_, binCount, 0);
   }
 
   // Grows every node, fullest peak first, the lowest bin first among equals:
@@ -606,9 +678,10 @@ class NodeGrower {
     int32_t order[kMaxSegmentBins];
     const int32_t candidates = OrderCandidates(order);
     for (int32_t c = 0; c < candidates; ++c) {
-      const int32_t end = std::min(runs_.start[order[c] + 1], binCount_ - 1);
-      for (int32_t peak = runs_.start[order[c]]; peak < end; ++peak) {
-        if (mark_[peak] == 0) Grow(peak);
+      const int32_t to = std::min(runs_.start[order[c] + 1], binCount_ - 1) - 1;
+      for (int32_t peak = marked_.LowestClearIn(runs_.start[order[c]], to); peak >= 0;
+           peak = marked_.LowestClearIn(peak + 1, to)) {
+        Grow(peak);
       }
     }
   }
@@ -669,17 +742,16 @@ class NodeGrower {
 
   void Grow(int32_t peak) {
     // Left: down to an earlier node or a falling bin below the mean, which
-    // joins this node.
-    int32_t left = peak - 1;
-    while (left > 0 && mark_[left] == 0 && (stops_[left] & kLeftStop) == 0) --left;
-    if (left < 0) left = 0;
+    // joins this node; bin 0 at the latest.
+    const int32_t left = peak < 2 ? 0 : std::max(marked_.HighestIn(1, peak - 1, leftStops_), 0);
     // Right: up to an earlier node or a rising bin below the mean, which
     // stays outside.
-    int32_t right = peak + 1;
-    while (right < binCount_ && mark_[right] == 0 && (stops_[right] & kRightStop) == 0) ++right;
-    std::fill(mark_ + left, mark_ + right, node_);
+    int32_t right = marked_.LowestIn(peak + 1, binCount_ - 1, rightStops_);
+    if (right < 0) right = binCount_;
+    FillInts(mark_ + left, right - left, node_);
     mark_[peak] = kPeakMark;
     ++node_;
+    marked_.SetRange(left, right);
     changes_.Set(left);
     changes_.Set(right);
     changes_.Set(peak);
@@ -689,9 +761,9 @@ class NodeGrower {
   const PercentRuns& runs_;
   int32_t binCount_;
   int32_t node_ = 1;
-  static constexpr uint8_t kLeftStop = 1;
-  static constexpr uint8_t kRightStop = 2;
-  uint8_t stops_[kMaxSegmentBins];
+  BinBits leftStops_;
+  BinBits rightStops_;
+  BinBits marked_;
   int32_t mark_[kMaxSegmentBins];
   // Bins at which a mark may differ from the one before.
   BinBits changes_;
