@@ -59,7 +59,11 @@ void Append(int32_t* list, int32_t& count, int32_t bin) {
 }
 
 bool SameBits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
+  uint64_t x = 0;
+  uint64_t y = 0;
+  std::memcpy(&x, &a, sizeof x);
+  std::memcpy(&y, &b, sizeof y);
+  return x == y;
 }
 
 // out[k] = (x[k] - offset) / divisor for k < count (count rounded up to even):
