@@ -182,6 +182,8 @@ struct BarSpans {
   int32_t last[kPaddedBars];
   double volume[kPaddedBars];
   double divisor[kPaddedBars];
+  // Volume over divisor, and that rounded to single precision.
+  double quotient[kPaddedBars];
   double share[kPaddedBars];
   int32_t count = 0;
   // Biased exponent fields of the least and greatest non-zero share (2047
@@ -197,11 +199,10 @@ struct BarSpans {
     return static_cast<int32_t>((bits >> 52) & kExponentField);
   }
 
-  // Rounds each share to single precision and notes the exponent range.
+  // Rounds each quotient to single precision and notes the exponent range.
   void RoundShares() {
-    if (!RoundPairsToSingle(share, count)) {
-      for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(share[k]);
-    }
+    if (RoundSharePairs()) return;
+    for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(quotient[k]);
     // Zero shares (field 0) count as the greatest field for the least.
     uint32_t least = ~0u;
     uint32_t greatest = 0;
@@ -213,6 +214,46 @@ struct BarSpans {
     leastExponent = static_cast<int32_t>(least + 1);
     greatestExponent = static_cast<int32_t>(greatest);
   }
+
+  // RoundShares two at a time where SSE2 is available, when every quotient
+  // is below 2^127 in magnitude: there the packed conversion rounds as the
+  // scalar one does, in any rounding mode, and never overflows. False
+  // otherwise (NaN included). The exponent fields (at most 2047) are taken
+  // as 16-bit lanes, zero shares raised to 0x7fff for the least.
+  bool RoundSharePairs() {
+#if defined(__SSE2__)
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+    const __m128d limit = _mm_set1_pd(0x1p127);
+    const __m128i field = _mm_set1_epi32(kExponentField);
+    const __m128i none = _mm_set1_epi32(0x7fff);
+    const __m128i upper = _mm_set1_epi32(0x7fff0000);
+    __m128i least = _mm_set1_epi16(0x7fff);
+    __m128i greatest = _mm_setzero_si128();
+    int below = 3;
+    for (int32_t k = 0; k < count; k += 2) {
+      const __m128d q = _mm_loadu_pd(quotient + k);
+      below &= _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit));
+      const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+      _mm_storeu_pd(share + k, rounded);
+      // The high halves of the two doubles, shifted down to their fields.
+      const __m128i high = _mm_shuffle_epi32(_mm_castpd_si128(rounded), _MM_SHUFFLE(3, 3, 3, 1));
+      const __m128i e = _mm_and_si128(_mm_srli_epi32(high, 20), field);
+      greatest = _mm_max_epi16(greatest, e);
+      const __m128i zero = _mm_cmpeq_epi32(e, _mm_setzero_si128());
+      least = _mm_min_epi16(least, _mm_or_si128(_mm_or_si128(e, _mm_and_si128(zero, none)), upper));
+    }
+    if (below != 3) return false;
+    int16_t lanes[16];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), least);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), greatest);
+    leastExponent = std::min(lanes[0], lanes[2]);
+    greatestExponent = std::max(lanes[8], lanes[10]);
+    if (leastExponent == 0x7fff) leastExponent = 0;
+    return true;
+#else
+    return false;
+#endif
+  }
 };
 
 // The bars of the window with their bins (floor of the bin position + 1),
@@ -223,10 +264,11 @@ struct BarSpans {
 // a zero volume, so its share is zero. Returns false when a bar lies outside
 // that range; `total` is then incomplete. Without SSE2 the general
 // SpanAnyBars does all of it.
-bool SpanBarsInRange(const WindowBars& bars, const double* lowPositions,
-                     const double* highPositions, int32_t binCount, BarSpans& spans,
+bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans,
                      double& total) {
 #if defined(__SSE2__)
+  const __m128d offset = _mm_set1_pd(bars.lowest);
+  const __m128d size = _mm_set1_pd(binSize);
   const __m128d zero = _mm_setzero_pd();
   const __m128d limit = _mm_set1_pd(2147483647.0);
   const __m128i one = _mm_set1_epi32(1);
@@ -238,8 +280,8 @@ bool SpanBarsInRange(const WindowBars& bars, const double* lowPositions,
     // The pad after an odd count is not a bar.
     const int pad = k + 1 < bars.count ? 0 : 2;
     if (pad == 0) total = total + bars.volume[k + 1];
-    const __m128d lp = _mm_loadu_pd(lowPositions + k);
-    const __m128d hp = _mm_loadu_pd(highPositions + k);
+    const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), offset), size);
+    const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), offset), size);
     inRange &=
         pad | _mm_movemask_pd(_mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, zero), _mm_cmple_pd(lp, hp)),
                                          _mm_cmplt_pd(hp, limit)));
@@ -250,15 +292,15 @@ bool SpanBarsInRange(const WindowBars& bars, const double* lowPositions,
     _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k), Min32(lo, pastLast));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
     const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
-    _mm_storeu_pd(spans.volume + k, _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k)));
-    _mm_storeu_pd(spans.divisor + k, _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one)));
+    const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
+    const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
+    _mm_storeu_pd(spans.quotient + k, _mm_div_pd(volume, divisor));
   }
   spans.count = bars.count;
   return inRange == 3;
 #else
   static_cast<void>(bars);
-  static_cast<void>(lowPositions);
-  static_cast<void>(highPositions);
+  static_cast<void>(binSize);
   static_cast<void>(binCount);
   static_cast<void>(spans);
   static_cast<void>(total);
@@ -269,8 +311,12 @@ bool SpanBarsInRange(const WindowBars& bars, const double* lowPositions,
 // The same for any bars: positions beyond the 32-bit range saturate, and a
 // bar whose bin position is not a number (NaN prices, or binCount 1 over a
 // flat window where binSize is 0 / 0) fills no bin.
-void SpanAnyBars(const WindowBars& bars, const double* lowPositions, const double* highPositions,
-                 int32_t binCount, BarSpans& spans, double& total) {
+void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans,
+                 double& total) {
+  double lowPositions[kPaddedBars];
+  double highPositions[kPaddedBars];
+  OffsetQuotients(bars.low, bars.count, bars.lowest, binSize, lowPositions);
+  OffsetQuotients(bars.high, bars.count, bars.lowest, binSize, highPositions);
   int32_t n = 0;
   for (int32_t k = 0; k < bars.count; ++k) {
     total = total + bars.volume[k];
@@ -289,25 +335,20 @@ void SpanAnyBars(const WindowBars& bars, const double* lowPositions, const doubl
     ++n;
   }
   spans.count = n;
+  spans.volume[n] = 0.0;
+  spans.divisor[n] = 1.0;
+  Quotients(spans.volume, spans.divisor, n, spans.quotient);
 }
 
 // Spreads each bar of the window over the bins its range covers: the bins of
 // every bar, then its share (volume over the count of bins it spans, clipped
 // ones included, rounded to single precision). Returns the total volume.
 double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans) {
-  double lowPositions[kPaddedBars];
-  double highPositions[kPaddedBars];
-  OffsetQuotients(bars.low, bars.count, bars.lowest, binSize, lowPositions);
-  OffsetQuotients(bars.high, bars.count, bars.lowest, binSize, highPositions);
   double total = 0.0;
-  if (!SpanBarsInRange(bars, lowPositions, highPositions, binCount, spans, total)) {
+  if (!SpanBarsInRange(bars, binSize, binCount, spans, total)) {
     total = 0.0;
-    SpanAnyBars(bars, lowPositions, highPositions, binCount, spans, total);
+    SpanAnyBars(bars, binSize, binCount, spans, total);
   }
-  const int32_t n = spans.count;
-  spans.volume[n] = 0.0;
-  spans.divisor[n] = 1.0;
-  Quotients(spans.volume, spans.divisor, n, spans.share);
   spans.RoundShares();
   return total;
 }
