@@ -461,6 +461,7 @@ struct ProfileRuns {
     Add(0, bins[0], true);
     for (int32_t i = 1; i < binCount; ++i) Add(i, bins[i], !SameBits(bins[i], bins[i - 1]));
     start[count] = binCount;
+    value[count] = 0.0;  // the pad of an odd count
   }
 
   // Writes the runs into bins 0..start[count] - 1: run by run when runs are
@@ -662,6 +663,31 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   return true;
 }
 
+// out[r] = whole percentage of value[r] / largest for r < count; x / 1.0 is
+// x, so a largest of 1.0 divides nothing. Two at a time where SSE2 is
+// available and every percentage lies inside the 32-bit range (there
+// truncation needs no guard); count is rounded up to even.
+void Percents(const double* value, int32_t count, double largest, int32_t* out) {
+  const bool unit = largest == 1.0;
+#if defined(__SSE2__)
+  const __m128d divisor = _mm_set1_pd(largest);
+  const __m128d hundred = _mm_set1_pd(100.0);
+  const __m128d low = _mm_set1_pd(-2147483648.0);
+  const __m128d high = _mm_set1_pd(2147483647.0);
+  int inRange = 3;
+  for (int32_t r = 0; r < count; r += 2) {
+    __m128d x = _mm_loadu_pd(value + r);
+    if (!unit) x = _mm_div_pd(x, divisor);
+    x = _mm_mul_pd(x, hundred);
+    inRange &= _mm_movemask_pd(_mm_and_pd(_mm_cmpgt_pd(x, low), _mm_cmplt_pd(x, high)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + r), _mm_cvttpd_epi32(x));
+  }
+  if (inRange == 3) return;
+#endif
+  for (int32_t r = 0; r < count; ++r)
+    out[r] = Percent((unit ? value[r] : value[r] / largest) * 100);
+}
+
 // Runs of bins with equal whole percentages of the largest bin, with the
 // mean percentage of all bins.
 struct PercentRuns {
@@ -676,15 +702,14 @@ struct PercentRuns {
       if (runs.value[r] > largest) largest = runs.value[r];
     }
     if (largest == 0.0) largest = 1.0;
-    // x / 1.0 is x: a profile already scaled to 1.0 needs no division.
-    const bool unit = largest == 1.0;
+    int32_t percents[kMaxSegmentBins + 1];
+    Percents(runs.value, runs.count, largest, percents);
     // The percentages are whole numbers, so their sum as doubles is exact in
     // any order (200 of them stay far below 2^53): it is formed as an integer.
     int64_t sum = 0;
     int32_t previous = 0;
     for (int32_t r = 0; r < runs.count; ++r) {
-      const double ratio = unit ? runs.value[r] : runs.value[r] / largest;
-      const int32_t p = Percent(ratio * 100);
+      const int32_t p = percents[r];
       sum += int64_t{p} * (runs.start[r + 1] - runs.start[r]);
       // Runs of equal percentages merge; no branch, as in ProfileRuns.
       const bool begins = r == 0 || p != previous;
