@@ -358,7 +358,6 @@ double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, B
 class BinBits {
  public:
   void Set(int32_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
-  void SetIf(int32_t i, bool set) { words_[i >> 6] |= uint64_t{set} << (i & 63); }
 
   // Sets bins from..to - 1.
   void SetRange(int32_t from, int32_t to) {
@@ -374,20 +373,15 @@ class BinBits {
     return Lowest(from, to, [this](int32_t w) { return words_[w]; });
   }
 
-  // Lowest bin in from..to that is set here or in `also`, or -1.
-  int32_t LowestIn(int32_t from, int32_t to, const BinBits& also) const {
-    return Lowest(from, to, [this, &also](int32_t w) { return words_[w] | also.words_[w]; });
-  }
-
   // Lowest bin in from..to that is clear here, or -1.
   int32_t LowestClearIn(int32_t from, int32_t to) const {
     return Lowest(from, to, [this](int32_t w) { return ~words_[w]; });
   }
 
-  // Highest bin in from..to that is set here or in `also`, or -1.
-  int32_t HighestIn(int32_t from, int32_t to, const BinBits& also) const {
+  // Highest bin in from..to that is set, or -1.
+  int32_t HighestIn(int32_t from, int32_t to) const {
     for (int32_t w = to >> 6; to >= from; --w) {
-      const uint64_t bits = (words_[w] | also.words_[w]) & Below(to - (w << 6) + 1);
+      const uint64_t bits = words_[w] & Below(to - (w << 6) + 1);
       if (bits != 0) {
         const int32_t i = (w << 6) + 63 - __builtin_clzll(bits);
         return i >= from ? i : -1;
@@ -725,19 +719,12 @@ struct PercentRuns {
 
 // Node segmentation over runs of equal percentages. Within a run every bin
 // but the first has direction 0, so the walks that grow a node can stop only
-// at a marked bin or at the first bin of a run: both are kept as bit sets,
-// and each walk is a search for the nearest set bit. Marks are per bin.
+// at a marked bin (found in a bit set) or at the first bin of a run (found by
+// stepping over runs; the runs stepped over join the node, so each is stepped
+// over about once). Marks are per bin.
 class NodeGrower {
  public:
   NodeGrower(const PercentRuns& runs, int32_t binCount) : runs_(runs), binCount_(binCount) {
-    // Neighbouring runs differ, so the first bin of each rises or falls.
-    // Set without branches: the outcomes vary from run to run.
-    for (int32_t r = 1; r < runs.count; ++r) {
-      const bool below = runs.percent[r] < runs.mean;
-      const bool falls = runs.percent[r] < runs.percent[r - 1];
-      leftStops_.SetIf(runs.start[r], below && falls);
-      rightStops_.SetIf(runs.start[r], below && !falls);
-    }
     FillInts(mark_, binCount, 0);
   }
 
@@ -751,7 +738,7 @@ class NodeGrower {
       const int32_t to = std::min(runs_.start[order[c] + 1], binCount_ - 1) - 1;
       for (int32_t peak = marked_.LowestClearIn(runs_.start[order[c]], to); peak >= 0;
            peak = marked_.LowestClearIn(peak + 1, to)) {
-        Grow(peak);
+        Grow(peak, order[c]);
       }
     }
   }
@@ -810,14 +797,39 @@ class NodeGrower {
     return count;
   }
 
-  void Grow(int32_t peak) {
+  // Whether the first bin of run q (q >= 1) lies below the mean and falls
+  // from, or rises from, run q - 1 (neighbouring runs differ).
+  bool Falls(int32_t q) const {
+    return runs_.percent[q] < runs_.mean && runs_.percent[q] < runs_.percent[q - 1];
+  }
+  bool Rises(int32_t q) const {
+    return runs_.percent[q] < runs_.mean && runs_.percent[q] > runs_.percent[q - 1];
+  }
+
+  // Grows the node of `peak`, a bin of run `run`.
+  void Grow(int32_t peak, int32_t run) {
     // Left: down to an earlier node or a falling bin below the mean, which
     // joins this node; bin 0 at the latest.
-    const int32_t left = peak < 2 ? 0 : std::max(marked_.HighestIn(1, peak - 1, leftStops_), 0);
+    int32_t left = 0;
+    if (peak >= 2) {
+      left = std::max(marked_.HighestIn(1, peak - 1), 0);
+      for (int32_t q = run; q >= 1 && runs_.start[q] > left; --q) {
+        if (runs_.start[q] < peak && Falls(q)) {
+          left = runs_.start[q];
+          break;
+        }
+      }
+    }
     // Right: up to an earlier node or a rising bin below the mean, which
     // stays outside.
-    int32_t right = marked_.LowestIn(peak + 1, binCount_ - 1, rightStops_);
+    int32_t right = marked_.LowestIn(peak + 1, binCount_ - 1);
     if (right < 0) right = binCount_;
+    for (int32_t q = run + 1; q < runs_.count && runs_.start[q] < right; ++q) {
+      if (Rises(q)) {
+        right = runs_.start[q];
+        break;
+      }
+    }
     FillInts(mark_ + left, right - left, node_);
     mark_[peak] = kPeakMark;
     ++node_;
@@ -831,8 +843,6 @@ class NodeGrower {
   const PercentRuns& runs_;
   int32_t binCount_;
   int32_t node_ = 1;
-  BinBits leftStops_;
-  BinBits rightStops_;
   BinBits marked_;
   int32_t mark_[kMaxSegmentBins];
   // Bins at which a mark may differ from the one before.
