@@ -385,5 +385,29 @@ TEST(VolumeProfile, MatchesTheFirstVersionBitForBit) {
   }
 }
 
+// Profiles of few levels (ties everywhere), of many peaks and valleys, with
+// negative and non-finite bins: every peak and bound as the first version.
+TEST(SegmentProfile, MatchesTheFirstVersionOnAnyProfile) {
+  ProfileCases cases(777);
+  const double odd[] = {std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity(), -1.0, -0.0, 1e300};
+  for (int32_t n = 0; n < 20000; ++n) {
+    const int32_t binCount = cases.Below(203);
+    const int32_t levels = 1 + cases.Below(cases.Below(2) ? 4 : 100);
+    reference::ProfileResult want{};
+    for (int32_t i = 0; i < binCount; ++i) {
+      want.profile[i] = cases.Below(50) == 0 ? odd[cases.Below(5)]
+                                             : cases.Below(levels) / static_cast<double>(levels);
+    }
+    want.peakCount = want.boundCount = -1;
+    ProfileNodes got;
+    got.peakCount = got.boundCount = -1;
+    SegmentProfile(want.profile, binCount, got);
+    reference::Segment(binCount, want);
+    SCOPED_TRACE(testing::Message() << "case " << n << " bins " << binCount);
+    ExpectSameNodes(got, want);
+  }
+}
+
 }  // namespace
 }  // namespace zeb

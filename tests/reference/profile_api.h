@@ -32,4 +32,7 @@ struct ProfileResult {
 
 void BuildAndSegment(const ProfileBars& bars, const ProfileRequest& request, ProfileResult& result);
 
+// The segmentation alone, of result.profile, into the result's lists.
+void Segment(int32_t binCount, ProfileResult& result);
+
 }  // namespace zeb_reference::api

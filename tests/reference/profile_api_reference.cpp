@@ -27,11 +27,15 @@ void BuildAndSegment(const ProfileBars& bars, const ProfileRequest& request,
   }
   zeb::BuildVolumeProfile(store, result.profile, request.binCount, request.firstBack,
                           request.lastBack, request.scale, result.lowest, result.highest);
+  Segment(request.binCount, result);
+}
+
+void Segment(int32_t binCount, ProfileResult& result) {
   // Lists the segmentation leaves untouched keep the caller's counts.
   zeb::ProfileNodes nodes;
   nodes.peakCount = result.peakCount;
   nodes.boundCount = result.boundCount;
-  zeb::SegmentProfile(result.profile, request.binCount, nodes);
+  zeb::SegmentProfile(result.profile, binCount, nodes);
   result.peakCount = nodes.peakCount;
   result.boundCount = nodes.boundCount;
   for (int32_t i = 0; i < nodes.peakCount; ++i) result.peaks[i] = nodes.peaks[i];
