@@ -440,6 +440,8 @@ struct ProfileRuns {
   // Padded to an even length, so that runs go in pairs.
   double value[kCapacity + 1];
   int32_t count = 0;
+  // Set when the largest value is known to be exactly 1.0.
+  bool largestIsOne = false;
 
   // Appends a run from `bin` on with `v` when `begins`; runs need not be
   // maximal. Written without a branch: the outcome varies from bin to bin.
@@ -609,6 +611,9 @@ void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   for (int32_t r = 1; r < runs.count; ++r) {
     if (value[r] > largest) largest = value[r];
   }
+  // x * 1.0 / L is x / L: at most 1.0 for every x <= L, and exactly 1.0 for
+  // x = L when L is finite and positive.
+  runs.largestIsOne = scale == 1.0 && largest > 0.0 && std::isfinite(largest);
   if (largest == 0.0) largest = 1.0;
   ScaledQuotients(value, runs.count, scale, largest, value);
 }
@@ -692,9 +697,10 @@ struct PercentRuns {
 
   PercentRuns(const ProfileRuns& runs, int32_t binCount) {
     double largest = runs.value[0];
-    for (int32_t r = 1; r < runs.count; ++r) {
+    for (int32_t r = 1; r < runs.count && !runs.largestIsOne; ++r) {
       if (runs.value[r] > largest) largest = runs.value[r];
     }
+    if (runs.largestIsOne) largest = 1.0;
     if (largest == 0.0) largest = 1.0;
     int32_t percents[kMaxSegmentBins + 1];
     Percents(runs.value, runs.count, largest, percents);
