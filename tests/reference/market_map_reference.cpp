@@ -1,10 +1,9 @@
-#include "indicators/market_map.h"
-
 #include <iterator>
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
 #include "components/volume_profile.h"
+#include "indicators/market_map.h"
 
 namespace zeb {
 namespace {
