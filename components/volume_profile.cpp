@@ -130,9 +130,18 @@ struct WindowBars {
   // lower lows and strictly higher highs, bar by bar.
   void Read(const Indicator& owner, int32_t start, int32_t barCount) {
     count = barCount;
-    CopyBack(owner.lowSeries, start, count, low);
-    CopyBack(owner.highSeries, start, count, high);
-    CopyBack(owner.volumeSeries, start, count, volume);
+    if (count <= kFewBars) {
+      // One loop for the three series: fewer loops whose length varies.
+      for (int32_t k = 0; k < count; ++k) {
+        low[k] = owner.lowSeries.Get(start + k);
+        high[k] = owner.highSeries.Get(start + k);
+        volume[k] = owner.volumeSeries.Get(start + k);
+      }
+    } else {
+      CopyBack(owner.lowSeries, start, count, low);
+      CopyBack(owner.highSeries, start, count, high);
+      CopyBack(owner.volumeSeries, start, count, volume);
+    }
     // The pad of an odd count only feeds divisions whose results are unused.
     low[count] = high[count] = volume[count] = 0.0;
     double lo = owner.lowSeries.Get(start);
@@ -144,6 +153,8 @@ struct WindowBars {
     lowest = lo;
     highest = hi;
   }
+
+  static constexpr int32_t kFewBars = 16;
 
   static void CopyBack(const RingSeries& series, int32_t start, int32_t n, double* out) {
     series.ForEachBack(start, n, [&out](double v) { *out++ = v; });
@@ -460,6 +471,21 @@ struct ProfileRuns {
     value[count] = 0.0;  // the pad of an odd count
   }
 
+  // Writes run r into `bins`. Runs are written lowest first, so a block of
+  // kBlock bins may run past the end of run r: the runs above overwrite it.
+  // Runs up to kBlock bins long (most) then need no loop whose length varies.
+  void FillRun(double* bins, int32_t r) const {
+    constexpr int32_t kBlock = 16;
+    const int32_t from = start[r];
+    const int32_t length = start[r + 1] - from;
+    if (from + kBlock > start[count]) {
+      FillDoubles(bins + from, length, value[r]);
+      return;
+    }
+    FillDoubles(bins + from, kBlock, value[r]);
+    if (length > kBlock) FillDoubles(bins + from + kBlock, length - kBlock, value[r]);
+  }
+
   // Writes the runs into bins 0..start[count] - 1: run by run when runs are
   // long, bin by bin (without a branch per run) when they are short.
   void Fill(double* bins) const {
@@ -469,9 +495,7 @@ struct ProfileRuns {
       return;
     }
     if (4 * count <= binCount) {
-      for (int32_t r = 0; r < count; ++r) {
-        FillDoubles(bins + start[r], start[r + 1] - start[r], value[r]);
-      }
+      for (int32_t r = 0; r < count; ++r) FillRun(bins, r);
       return;
     }
     int32_t r = 0;
