@@ -6,6 +6,8 @@
 
 namespace zeb {
 
+class Indicator;
+
 // Fixed-capacity ring buffer read "k bars back" (k = 0 is the newest element).
 // Storage is zero-filled at construction and never grows, shrinks or moves, so
 // a value never written reads as zero. When the storage cannot be allocated the
@@ -15,7 +17,7 @@ class BasicRingSeries {
  public:
   explicit BasicRingSeries(int32_t requestedCapacity = DefaultCapacity)
       : capacity_(requestedCapacity > 0 ? requestedCapacity : DefaultCapacity),
-        storage_(new (std::nothrow) T[static_cast<size_t>(capacity_)]()) {}
+        storage_(new (std::nothrow) T[static_cast<size_t>(capacity_)](), Storage{true}) {}
 
   int32_t Capacity() const { return capacity_; }
   bool HasStorage() const { return storage_ != nullptr; }
@@ -23,6 +25,9 @@ class BasicRingSeries {
   // Value k bars back. Callers keep k within 0..capacity; anything else reads 0
   // instead of touching memory outside the storage.
   T Get(int32_t k) const { return At(k); }
+
+  // The newest element, Get(0), without the bounds test a general k needs.
+  T Newest() const { return storage_ ? storage_[static_cast<size_t>(position_)] : T(); }
 
   // Calls visit(value) for the elements firstBack, firstBack + 1, ...,
   // firstBack + count - 1 bars back, newest first, each as Get reads it.
@@ -32,20 +37,31 @@ class BasicRingSeries {
   template <typename Visit>
   void ForEachBack(int32_t firstBack, int32_t count, Visit&& visit) const {
     if (count <= 0) return;
-    if (!storage_ || firstBack < 0 || int64_t{count} > int64_t{capacity_} + 1 - firstBack) {
+    if (!Walkable(firstBack, count)) {
       for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k));
       return;
     }
     const T* const data = storage_.get();
-    int32_t index = position_ - firstBack;
-    if (index < 0) index += capacity_;
-    while (count > 0) {
-      // From `index` down to slot 0, then on from the last slot.
-      const int32_t run = count <= index ? count : index + 1;
-      for (int32_t i = index; i > index - run; --i) visit(data[i]);
-      count -= run;
-      index = capacity_ - 1;
+    WalkRuns(firstBack, count, [data, &visit](int32_t i) { visit(data[i]); });
+  }
+
+  // Like ForEachBack over this series and `other` together: calls
+  // visit(value, otherValue) for each element, both read as Get reads them.
+  // Series of one capacity whose newest elements share a slot (pushed
+  // together) are walked as contiguous runs.
+  template <typename Visit>
+  void ForEachBackWith(const BasicRingSeries& other, int32_t firstBack, int32_t count,
+                       Visit&& visit) const {
+    if (count <= 0) return;
+    if (!Walkable(firstBack, count) || !other.storage_ || other.position_ != position_ ||
+        other.capacity_ != capacity_) {
+      for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k), other.At(firstBack + k));
+      return;
     }
+    const T* const data = storage_.get();
+    const T* const otherData = other.storage_.get();
+    WalkRuns(firstBack, count,
+             [data, otherData, &visit](int32_t i) { visit(data[i], otherData[i]); });
   }
 
   void SetCurrent(T value) {
@@ -57,17 +73,6 @@ class BasicRingSeries {
     if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }
 
-  // Push on each series with its value: PushEach(a, x, b, y, ...). Series of
-  // one capacity that have always been pushed together share their position:
-  // it is advanced once for all of them. A series that does not share it is
-  // pushed on its own.
-  template <typename... Rest>
-  static void PushEach(BasicRingSeries& first, T value, Rest&&... rest) {
-    const int32_t shared = first.position_;
-    const int32_t next = shared + 1 >= first.capacity_ ? 0 : shared + 1;
-    StoreNext(shared, first.capacity_, next, first, value, rest...);
-  }
-
   // Pushes `value` `count` times. Once every slot holds the value further
   // pushes change nothing that can be read, so the work stops at one fill.
   void PushRepeated(T value, int64_t count) {
@@ -76,17 +81,25 @@ class BasicRingSeries {
   }
 
  private:
-  static void StoreNext(int32_t, int32_t, int32_t) {}
-  template <typename... Rest>
-  static void StoreNext(int32_t shared, int32_t capacity, int32_t next, BasicRingSeries& series,
-                        T value, Rest&&... rest) {
-    if (series.position_ == shared && series.capacity_ == capacity) {
-      series.position_ = next;
-      if (series.storage_) series.storage_[static_cast<size_t>(next)] = value;
-    } else {
-      series.Push(value);
+  // Whether ForEachBack may walk the storage in runs: it exists and the
+  // elements lie within the contract.
+  bool Walkable(int32_t firstBack, int32_t count) const {
+    return storage_ && firstBack >= 0 && int64_t{count} <= int64_t{capacity_} + 1 - firstBack;
+  }
+
+  // Calls step(slot) for the slots of the elements firstBack .. firstBack +
+  // count - 1 bars back, newest first: from the slot of the first element
+  // down to slot 0, then on from the last slot. Walkable(firstBack, count).
+  template <typename Step>
+  void WalkRuns(int32_t firstBack, int32_t count, Step&& step) const {
+    int32_t index = position_ - firstBack;
+    if (index < 0) index += capacity_;
+    while (count > 0) {
+      const int32_t run = count <= index ? count : index + 1;
+      for (int32_t i = index; i > index - run; --i) step(i);
+      count -= run;
+      index = capacity_ - 1;
     }
-    StoreNext(shared, capacity, next, rest...);
   }
 
   // Value k bars back: one wrap by the capacity; whatever lies outside the
@@ -98,9 +111,24 @@ class BasicRingSeries {
     return storage_[static_cast<size_t>(index)];
   }
 
+  // Owned storage is freed with the series; a column of a shared block is not.
+  struct Storage {
+    bool owned;
+    void operator()(T* data) const {
+      if (owned) delete[] data;
+    }
+  };
+
+  // The bar series of an Indicator lie over the columns of one block that the
+  // Indicator owns, and its bar store moves their positions together.
+  friend class Indicator;
+  // Over `capacity` zero-filled elements owned elsewhere (null: no storage).
+  BasicRingSeries(T* column, int32_t capacity)
+      : capacity_(capacity), storage_(column, Storage{false}) {}
+
   int32_t capacity_;
   int32_t position_ = 0;
-  std::unique_ptr<T[]> storage_;
+  std::unique_ptr<T[], Storage> storage_;
 };
 
 using RingSeries = BasicRingSeries<double, 100>;

@@ -62,6 +62,19 @@ inline bool UsableBarFigure(double value) {
   return std::fabs(value) <= kLargestBarValue;
 }
 
+// True when every figure of `bar` is usable, in one test for the usual bar. A
+// sum of magnitudes is at least each of its terms, also after rounding (a
+// rounded sum of non-negative terms never falls below the larger term, which
+// is representable), and it is NaN or infinite when a term is: a sum within
+// the bound proves every figure usable. A sum beyond it, which figures near
+// the bound can give, leaves the answer to UnusableBarFields.
+inline bool SurelyUsableBar(const BarValues& bar) {
+  const double sum =
+      ((std::fabs(bar.open) + std::fabs(bar.high)) + (std::fabs(bar.low) + std::fabs(bar.close))) +
+      (std::fabs(bar.volume1) + std::fabs(bar.volume2));
+  return sum <= kLargestBarValue;
+}
+
 // BarField bits of the figures of `bar` that are unusable; 0 when the whole
 // bar is usable. Inline: it runs for every bar stored.
 inline uint32_t UnusableBarFields(const BarValues& bar) {

@@ -62,8 +62,8 @@ void StaticPCL::Reset() {
 
 int32_t StaticPCL::Calculate(bool isNewBar) {
   if (!isNewBar) return 0;
-  const double high = highSeries.Get(0);
-  const double low = lowSeries.Get(0);
+  const double high = highSeries.Newest();
+  const double low = lowSeries.Newest();
   if (!IsNewDate()) {
     if (high > dayHigh) dayHigh = high;
     if (low < dayLow) dayLow = low;
@@ -73,7 +73,7 @@ int32_t StaticPCL::Calculate(bool isNewBar) {
   const double L = dayLow;
   dayHigh = high;
   dayLow = low;
-  ComputePivotLevels(H, L, closeSeries.Get(1), openSeries.Get(0), levels);
+  ComputePivotLevels(H, L, closeSeries.Get(1), openSeries.Newest(), levels);
   return 0;
 }
 

@@ -100,10 +100,10 @@ void WallInd::Reset() {
 
 int32_t WallInd::Calculate(bool isNewBar) {
   if (!isNewBar) return 0;
-  const double open = openSeries.Get(0);
-  const double high = highSeries.Get(0);
-  const double low = lowSeries.Get(0);
-  const double close = closeSeries.Get(0);
+  const double open = openSeries.Newest();
+  const double high = highSeries.Newest();
+  const double low = lowSeries.Newest();
+  const double close = closeSeries.Newest();
   bool newPeriod = false;
   if (periodMode == 1) {
     newPeriod = std::abs(detector.Update(open, high, low, close)) >= signalThreshold;

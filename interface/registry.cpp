@@ -10,28 +10,27 @@
 
 namespace zeb {
 namespace registry {
-namespace {
-
-constexpr int32_t kFirstHandle = 35;
-
-struct Slot {
-  Indicator* instance;
-  const KeywordEntry* entry;
-};
+namespace table {
 
 // Plain zero-initialised state: loading the library runs no constructor and
 // unloading runs no destructor.
 Slot* slots = nullptr;
-int32_t slotCount = 0;
+int32_t count = 0;
+
+}  // namespace table
+namespace {
+
+using table::slots;
 int32_t slotCapacity = 0;
 
 bool ReserveSlot() {
-  if (slotCount < slotCapacity) return true;
+  if (table::count < slotCapacity) return true;
   if (slotCapacity > std::numeric_limits<int32_t>::max() / 2) return false;
   const int32_t grown = slotCapacity == 0 ? 64 : slotCapacity * 2;
   Slot* bigger = new (std::nothrow) Slot[static_cast<size_t>(grown)];
   if (!bigger) return false;
-  if (slotCount > 0) std::memcpy(bigger, slots, sizeof(Slot) * static_cast<size_t>(slotCount));
+  if (table::count > 0)
+    std::memcpy(bigger, slots, sizeof(Slot) * static_cast<size_t>(table::count));
   delete[] slots;
   slots = bigger;
   slotCapacity = grown;
@@ -42,38 +41,30 @@ bool ReserveSlot() {
 
 int32_t Create(const KeywordEntry& entry, const char* symbol) {
   // Handles run out only after ~2^31 creations; refuse rather than wrap.
-  if (slotCount >= std::numeric_limits<int32_t>::max() - kFirstHandle) return -1;
+  if (table::count >= std::numeric_limits<int32_t>::max() - kFirstHandle) return -1;
   if (!ReserveSlot()) return -1;
   Indicator* instance = NewInstance(entry, symbol);
   if (!instance) return -1;
-  instance->handle = kFirstHandle + slotCount;
-  slots[slotCount] = Slot{instance, &entry};
-  ++slotCount;
+  instance->handle = kFirstHandle + table::count;
+  slots[table::count] = Slot{instance, &entry};
+  ++table::count;
   instance->Reset();
   return instance->handle;
 }
 
-Indicator* Find(int32_t handle) {
-  const int64_t index = static_cast<int64_t>(handle) - kFirstHandle;
-  if (index < 0 || index >= slotCount) return nullptr;
-  return slots[index].instance;
-}
-
 const KeywordEntry* EntryOf(int32_t handle) {
-  const int64_t index = static_cast<int64_t>(handle) - kFirstHandle;
-  if (index < 0 || index >= slotCount) return nullptr;
-  return slots[index].entry;
+  return Find(handle) ? slots[handle - kFirstHandle].entry : nullptr;
 }
 
 int32_t Count() {
-  return slotCount;
+  return table::count;
 }
 
 void DestroyAllForTesting() {
-  for (int32_t i = 0; i < slotCount; ++i) delete slots[i].instance;
+  for (int32_t i = 0; i < table::count; ++i) delete slots[i].instance;
   delete[] slots;
   slots = nullptr;
-  slotCount = 0;
+  table::count = 0;
   slotCapacity = 0;
 }
 

@@ -134,6 +134,104 @@ TEST(BarStore, UnusableFiguresAreReplaced) {
   EXPECT_EQ(p.replacedFields, static_cast<uint32_t>(kBarClose));
 }
 
+// Figures that are each usable although their magnitudes sum past the bound
+// (the quick test fails, the field test passes) are stored unchanged.
+TEST(BarStore, UsableFiguresSummingPastTheBoundAreKept) {
+  const double big = 0.9 * kLargestBarValue;
+  Probe p;
+  p.SetBar(1, 1, 0, big, big, -big, big, big, -big, true);
+  EXPECT_EQ(p.openSeries.Get(0), big);
+  EXPECT_EQ(p.lowSeries.Get(0), -big);
+  EXPECT_EQ(p.volume2Series.Get(0), -big);
+  EXPECT_EQ(p.volumeSeries.Get(0), 0.0);
+  EXPECT_EQ(p.replacedFields, 0u);
+}
+
+uint64_t Bits(double v) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+
+// The series as a plain history: every value pushed, newest last.
+struct ModelSeries {
+  std::vector<double> values;
+  double Get(size_t k, size_t capacity) const {
+    k %= capacity;  // a full turn lands on the newest again
+    return k < values.size() ? values[values.size() - 1 - k] : 0.0;
+  }
+};
+
+struct Model {
+  int32_t barNumber = 0;
+  ModelSeries series[9];  // open high low close volume volume1 volume2 date time
+
+  void Store(int32_t bar, const double (&bar9)[9]) {
+    if (bar < barNumber) return;
+    const int64_t steps = int64_t{bar} - barNumber;
+    for (int i = 0; i < 9; ++i) {
+      if (steps == 0 && series[i].values.empty()) series[i].values.push_back(0.0);
+      if (steps == 0) series[i].values.back() = bar9[i];
+      for (int64_t n = 0; n < (steps < 400 ? steps : 400); ++n) series[i].values.push_back(bar9[i]);
+    }
+    barNumber = bar;
+  }
+};
+
+// Random host calls with revisions, older bars, short and long jumps and
+// unusable figures of every kind: every element of every series reads what a
+// plain history of the stored bars gives, with unusable prices replaced by
+// the newest stored price and unusable volumes by 0.
+TEST(BarStore, MatchesAPlainHistoryOnHostileCalls) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double odd[] = {nan, inf, -inf, 1.5e30, -2e30, kLargestBarValue, 0.9e30, -0.0, 1e-300};
+  uint64_t state = 12345;
+  auto next = [&state](uint64_t n) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return (state >> 33) % n;
+  };
+  Probe p;
+  Model model;
+  int32_t bar = 0;
+  for (int call = 0; call < 3000; ++call) {
+    const uint64_t kind = next(100);
+    const int32_t number = kind < 60   ? ++bar
+                           : kind < 75 ? bar
+                           : kind < 82 ? bar - 1 - static_cast<int32_t>(next(3))
+                           : kind < 97 ? (bar += 2 + static_cast<int32_t>(next(30)))
+                                       : (bar += 250 + static_cast<int32_t>(next(100)));
+    double f[6];
+    for (double& x : f) x = next(10) == 0 ? odd[next(9)] : static_cast<double>(next(1000)) / 8;
+    const int32_t date = static_cast<int32_t>(next(5));
+    const int32_t time = static_cast<int32_t>(next(1440));
+    p.SetBar(number, date, time, f[0], f[1], f[2], f[3], f[4], f[5], next(2) == 0);
+    if (number >= model.barNumber) {
+      for (int i = 0; i < 6; ++i) {
+        if (UsableBarFigure(f[i])) continue;
+        f[i] = i < 4 ? model.series[i].Get(0, 300) : 0.0;
+      }
+    }
+    const double v = f[4] + f[5];
+    model.Store(number, {f[0], f[1], f[2], f[3], v, f[4], f[5], static_cast<double>(date),
+                         static_cast<double>(time)});
+    const RingSeries* prices[7] = {&p.openSeries,   &p.highSeries,   &p.lowSeries,
+                                   &p.closeSeries,  &p.volumeSeries, &p.volume1Series,
+                                   &p.volume2Series};
+    ASSERT_EQ(p.barNumber, model.barNumber);
+    for (int i = 0; i < 7; ++i) {
+      for (int32_t k = 0; k <= 300; ++k) {
+        ASSERT_EQ(Bits(prices[i]->Get(k)), Bits(model.series[i].Get(static_cast<size_t>(k), 300)))
+            << "call " << call << " series " << i << " k " << k;
+      }
+    }
+    for (int32_t k = 0; k <= 10; ++k) {
+      ASSERT_EQ(p.dateSeries.Get(k), model.series[7].Get(static_cast<size_t>(k), 10)) << call;
+      ASSERT_EQ(p.timeSeries.Get(k), model.series[8].Get(static_cast<size_t>(k), 10)) << call;
+    }
+  }
+}
+
 TEST(BarStore, StatusNamesTheLastReplacementAndIgnoredParameter) {
   const int32_t h = test::Create("VEGA", "ES");
   test::Feed(h, {1, 1, 10, 11, 9, 10, 5, 5});

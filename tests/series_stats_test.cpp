@@ -69,23 +69,6 @@ TEST(RingSeries, ForEachBackReadsWhatGetReads) {
   }
 }
 
-TEST(RingSeries, PushEachAdvancesSharedAndOwnPositions) {
-  RingSeries a(3), b(3), c(4);
-  c.Push(9.0);  // out of step with a and b: pushed on its own
-  RingSeries::PushEach(a, 1.0, b, 2.0, c, 3.0);
-  RingSeries::PushEach(a, 4.0, b, 5.0, c, 6.0);
-  EXPECT_EQ(a.Get(0), 4.0);
-  EXPECT_EQ(a.Get(1), 1.0);
-  EXPECT_EQ(b.Get(1), 2.0);
-  EXPECT_EQ(c.Get(0), 6.0);
-  EXPECT_EQ(c.Get(1), 3.0);
-  EXPECT_EQ(c.Get(2), 9.0);
-  for (int i = 0; i < 2; ++i) RingSeries::PushEach(a, 7.0, b, 8.0);
-  EXPECT_EQ(a.Get(0), 7.0);
-  EXPECT_EQ(a.Get(2), 4.0);
-  EXPECT_EQ(a.Get(3), 7.0);  // the capacity wraps to the newest
-}
-
 TEST(SeriesStats, ZeroFilledSlotsTakePart) {
   RingSeries s = SeriesOf({10.0});
   EXPECT_EQ(SeriesAverage(s, 5), 2.0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "components/overlap_flow.h"
 #include "core/indicator.h"
 
@@ -54,6 +56,34 @@ TEST(VolumeImbalance, SumsTheWindowAndSmoothsEveryCall) {
   EXPECT_EQ(positive, 70.0);  // 70 + (70 - 70) / 2
   imbalance.Update(host, false, 300, 3, positive, negative);
   EXPECT_EQ(positive, 85.0);  // the whole history is 100
+}
+
+// The split keeps what the comparison with 0.0 gives in every case: a
+// difference of -0.0 is the positive part, sign and all, and the part a bar
+// does not have is +0.0.
+TEST(VolumeImbalance, SplitKeepsSignedZerosAsTheComparisonGivesThem) {
+  Host host;
+  VolumeImbalance imbalance;
+  double positive = 0.0;
+  double negative = 0.0;
+  const struct {
+    double volume1, volume2, positivePart, negativePart;
+  } cases[] = {{-0.0, 0.0, -0.0, 0.0},
+               {0.0, 0.0, 0.0, 0.0},
+               {3.0, 5.0, 0.0, 2.0},
+               {5.0, 3.0, 2.0, 0.0},
+               {-2.0, -0.0, 0.0, 2.0}};
+  int32_t bar = 0;
+  for (const auto& c : cases) {
+    host.SetBar(++bar, 1, 0, 1, 1, 1, 1, c.volume1, c.volume2, false);
+    imbalance.Update(host, true, 1, 1, positive, negative);
+    const double p = imbalance.positiveSeries.Get(0);
+    const double n = imbalance.negativeSeries.Get(0);
+    EXPECT_EQ(p, c.positivePart) << bar;
+    EXPECT_EQ(std::signbit(p), std::signbit(c.positivePart)) << bar;
+    EXPECT_EQ(n, c.negativePart) << bar;
+    EXPECT_FALSE(std::signbit(n)) << bar;
+  }
 }
 
 TEST(OverlapFlow, IntradayBarsHoldTheFlowUntilTheLag) {
