@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "components/profile_parts.h"
 #include "core/indicator.h"
 
@@ -26,8 +30,32 @@ using profile::WindowBars;
 // fewer loops whose length varies.
 constexpr int32_t kFewBars = 16;
 
+// out[k] = from[n - 1 - k] for k < n: a plain copy, two at a time where SSE2
+// is available (moves and shuffles keep every bit, NaN payloads included).
+void ReverseCopy(const double* from, int32_t n, double* out) {
+  int32_t k = 0;
+#if defined(__SSE2__)
+  for (; k + 1 < n; k += 2) {
+    const __m128d pair = _mm_loadu_pd(from + n - 2 - k);
+    _mm_storeu_pd(out + k, _mm_shuffle_pd(pair, pair, 1));
+  }
+#endif
+  for (; k < n; ++k) out[k] = from[n - 1 - k];
+}
+
+// Copies the elements start .. start + n - 1 bars back into `out`, newest
+// first, as Get reads them: the storage's stretches read backwards.
 void CopyBack(const RingSeries& series, int32_t start, int32_t n, double* out) {
-  series.ForEachBack(start, n, [&out](double v) { *out++ = v; });
+  RingSeries::Stretch stretches[2];
+  const int32_t parts = series.Stretches(start, n, stretches);
+  if (parts < 0) {
+    series.ForEachBack(start, n, [&out](double v) { *out++ = v; });
+    return;
+  }
+  for (int32_t i = parts - 1; i >= 0; --i) {
+    ReverseCopy(stretches[i].data, stretches[i].count, out);
+    out += stretches[i].count;
+  }
 }
 
 // Reads `barCount` bars from offset `start` on. The extremes start from bar
