@@ -20,6 +20,16 @@ constexpr int32_t kMaxBars = kFarthestBack + 1;
 constexpr int32_t kPaddedBars = kMaxBars + 1;
 constexpr int32_t kMaxSegmentBins = 200;
 
+// Whether two doubles have the same bits (unlike ==, -0.0 differs from 0.0
+// and a NaN equals its own bits).
+inline bool SameBits(double a, double b) {
+  uint64_t x = 0;
+  uint64_t y = 0;
+  std::memcpy(&x, &a, sizeof x);
+  std::memcpy(&y, &b, sizeof y);
+  return x == y;
+}
+
 // The low, high and volume of a window of bars, newest first, read once,
 // with the window's lowest low and highest high. The entry after the last bar
 // is a zero pad.

@@ -15,14 +15,6 @@ namespace zeb {
 namespace profile {
 namespace {
 
-bool SameBits(double a, double b) {
-  uint64_t x = 0;
-  uint64_t y = 0;
-  std::memcpy(&x, &a, sizeof x);
-  std::memcpy(&y, &b, sizeof y);
-  return x == y;
-}
-
 // out[k] = x[k] * factor / divisor for k < count (count rounded up to even),
 // as above. x * 1.0 is x for every value arithmetic yields (all but
 // signalling NaNs), so a factor of 1.0 gives x[k] / divisor.

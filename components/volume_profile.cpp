@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -22,6 +23,7 @@ using profile::kMaxSegmentBins;
 using profile::NormaliseBins;
 using profile::NormaliseRuns;
 using profile::ProfileRuns;
+using profile::SameBits;
 using profile::SegmentRuns;
 using profile::SpreadVolumes;
 using profile::WindowBars;
@@ -58,6 +60,56 @@ void CopyBack(const RingSeries& series, int32_t start, int32_t n, double* out) {
   }
 }
 
+// Scans bars 1.. from the extremes held: each replaced only by a strictly
+// lower low or a strictly higher high, bar by bar.
+void ScanExtremes(WindowBars& bars) {
+  double lo = bars.lowest;
+  double hi = bars.highest;
+  for (int32_t k = 1; k < bars.count; ++k) {
+    if (bars.low[k] < lo) lo = bars.low[k];
+    if (bars.high[k] > hi) hi = bars.high[k];
+  }
+  bars.lowest = lo;
+  bars.highest = hi;
+}
+
+// ScanExtremes in two lanes, odd and even bars, when that gives its result.
+// MINPD computes x < lo ? x : lo and MAXPD x > hi ? x : hi, so each lane
+// scans its bars as the scalar loop does. The scan keeps the first of the
+// lowest lows: the lane that is strictly lower holds it, and lanes with the
+// same bits agree; lanes that differ only in the sign of zero (or where
+// SSE2 is missing) leave it to ScanExtremes. Highs likewise.
+bool PairedExtremes(WindowBars& bars) {
+#if defined(__SSE2__)
+  __m128d lo = _mm_set1_pd(bars.lowest);
+  __m128d hi = _mm_set1_pd(bars.highest);
+  int32_t k = 1;
+  for (; k + 1 < bars.count; k += 2) {
+    lo = _mm_min_pd(_mm_loadu_pd(bars.low + k), lo);
+    hi = _mm_max_pd(_mm_loadu_pd(bars.high + k), hi);
+  }
+  double lanes[4];
+  _mm_storeu_pd(lanes, lo);
+  _mm_storeu_pd(lanes + 2, hi);
+  // The bar left over after the pairs is the last of lane 0.
+  if (k < bars.count) {
+    if (bars.low[k] < lanes[0]) lanes[0] = bars.low[k];
+    if (bars.high[k] > lanes[2]) lanes[2] = bars.high[k];
+  }
+  const bool lowSettled =
+      lanes[1] < lanes[0] || lanes[0] < lanes[1] || SameBits(lanes[0], lanes[1]);
+  const bool highSettled =
+      lanes[3] > lanes[2] || lanes[2] > lanes[3] || SameBits(lanes[2], lanes[3]);
+  if (!lowSettled || !highSettled) return false;
+  bars.lowest = lanes[1] < lanes[0] ? lanes[1] : lanes[0];
+  bars.highest = lanes[3] > lanes[2] ? lanes[3] : lanes[2];
+  return true;
+#else
+  static_cast<void>(bars);
+  return false;
+#endif
+}
+
 // Reads `barCount` bars from offset `start` on. The extremes start from bar
 // `start` and are replaced only by strictly lower lows and strictly higher
 // highs, bar by bar.
@@ -77,14 +129,9 @@ void ReadWindow(const Indicator& owner, int32_t start, int32_t barCount, WindowB
   }
   // The pad of an odd count only feeds divisions whose results are unused.
   bars.low[count] = bars.high[count] = bars.volume[count] = 0.0;
-  double lo = owner.lowSeries.Get(start);
-  double hi = owner.highSeries.Get(start);
-  for (int32_t k = 1; k < count; ++k) {
-    if (bars.low[k] < lo) lo = bars.low[k];
-    if (bars.high[k] > hi) hi = bars.high[k];
-  }
-  bars.lowest = lo;
-  bars.highest = hi;
+  bars.lowest = owner.lowSeries.Get(start);
+  bars.highest = owner.highSeries.Get(start);
+  if (!PairedExtremes(bars)) ScanExtremes(bars);
 }
 
 // Builds the profile into `profile` and, for binCount 1..200, `runs`; false

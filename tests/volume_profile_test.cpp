@@ -248,7 +248,7 @@ uint64_t Bits(double v) {
 }
 
 // Windows of bars with the awkward values a profile can meet when it is
-// called directly: NaN and infinite prices, bars whose high lies below their
+// called directly: NaN and infinite prices, signed zeros, bars whose high lies below their
 // low, flat stretches, zero, negative, tiny, huge and non-finite volumes, and
 // volumes whose shares span any number of magnitudes.
 class ProfileCases {
@@ -257,7 +257,7 @@ class ProfileCases {
 
   void Fill(std::vector<double>& low, std::vector<double>& high, std::vector<double>& volume) {
     const int32_t count = 1 + Below(320);
-    const int32_t priceMode = Below(6);
+    const int32_t priceMode = Below(7);
     const int32_t volumeMode = Below(6);
     double price = 100.0;
     low.clear();
@@ -271,6 +271,9 @@ class ProfileCases {
       if (priceMode == 3 && Below(40) == 0) lo = Special();
       if (priceMode == 3 && Below(40) == 0) hi = Special();
       if (priceMode == 4) hi = lo + Uniform() * 1e-12;
+      // Extremes tied between +0.0 and -0.0: the first of them is kept.
+      if (priceMode == 6) lo = Below(3) == 0 ? 1.0 : (Below(2) == 0 ? 0.0 : -0.0);
+      if (priceMode == 6) hi = Below(3) == 0 ? -1.0 : (Below(2) == 0 ? 0.0 : -0.0);
       low.push_back(lo);
       high.push_back(hi);
       volume.push_back(Volume(volumeMode));
