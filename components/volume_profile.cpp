@@ -28,8 +28,8 @@ using profile::SegmentRuns;
 using profile::SpreadVolumes;
 using profile::WindowBars;
 
-// Windows up to this many bars are read in one loop for the three series:
-// fewer loops whose length varies.
+// Windows up to this many bars are read in one loop for the three series and
+// scanned for their extremes in one lane: fewer loops whose length varies.
 constexpr int32_t kFewBars = 16;
 
 // out[k] = from[n - 1 - k] for k < n: a plain copy, two at a time where SSE2
@@ -131,7 +131,7 @@ void ReadWindow(const Indicator& owner, int32_t start, int32_t barCount, WindowB
   bars.low[count] = bars.high[count] = bars.volume[count] = 0.0;
   bars.lowest = owner.lowSeries.Get(start);
   bars.highest = owner.highSeries.Get(start);
-  if (!PairedExtremes(bars)) ScanExtremes(bars);
+  if (count <= kFewBars || !PairedExtremes(bars)) ScanExtremes(bars);
 }
 
 // Builds the profile into `profile` and, for binCount 1..200, `runs`; false
