@@ -40,4 +40,10 @@ struct ProfileNodes {
 // A binCount outside 2..200 leaves `nodes` untouched.
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes);
 
+// BuildVolumeProfile with scale 1.0 followed by SegmentProfile on the result,
+// sharing the work of the two: the same profile, extremes and nodes.
+void BuildAndSegmentProfile(const Indicator& owner, double* profile, int32_t binCount,
+                            int32_t firstBack, int32_t lastBack, double& lowest, double& highest,
+                            ProfileNodes& nodes);
+
 }  // namespace zeb

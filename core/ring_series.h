@@ -64,6 +64,34 @@ class BasicRingSeries {
              [data, otherData, &visit](int32_t i) { visit(data[i], otherData[i]); });
   }
 
+  // A run of contiguous storage, oldest element first.
+  struct Stretch {
+    const T* data = nullptr;
+    int32_t count = 0;
+  };
+
+  // The elements firstBack .. firstBack + count - 1 bars back as at most two
+  // stretches of the storage, each oldest first, the older one first (an
+  // element k bars back with k = capacity is the newest again and shows up
+  // in both). Returns how many stretches were written: 0 for count <= 0, and
+  // -1, writing nothing, when the window lies outside the contract or there
+  // is no storage (the caller then reads through Get or ForEachBack).
+  int32_t Stretches(int32_t firstBack, int32_t count, Stretch (&out)[2]) const {
+    if (count <= 0) return 0;
+    if (!Walkable(firstBack, count)) return -1;
+    int32_t newest = position_ - firstBack;
+    if (newest < 0) newest += capacity_;
+    const int32_t oldest = newest - count + 1;
+    const T* const data = storage_.get();
+    if (oldest >= 0) {
+      out[0] = Stretch{data + oldest, count};
+      return 1;
+    }
+    out[0] = Stretch{data + capacity_ + oldest, -oldest};
+    out[1] = Stretch{data, newest + 1};
+    return 2;
+  }
+
   void SetCurrent(T value) {
     if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }

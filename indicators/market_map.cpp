@@ -99,9 +99,8 @@ int32_t MarketMap::Calculate(bool isNewBar) {
 }
 
 void MarketMap::MapWindow(int32_t oneBack, int32_t otherBack) {
-  BuildVolumeProfile(*this, profile, binCount, oneBack, otherBack, 1.0, lowest, highest);
   ProfileNodes nodes;
-  SegmentProfile(profile, binCount, nodes);
+  BuildAndSegmentProfile(*this, profile, binCount, oneBack, otherBack, lowest, highest, nodes);
   for (int32_t i = 0; i < binCount; ++i) nodeMarks[i] = 0.0;
   // Bounds are written after peaks.
   for (int32_t i = 0; i < nodes.peakCount; ++i) nodeMarks[nodes.peaks[i]] = kPeakMark;

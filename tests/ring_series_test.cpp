@@ -46,6 +46,35 @@ TEST(RingSeries, ForEachBackWithReadsWhatGetReads) {
   }
 }
 
+// The stretches of a window inside the contract, read newest element first,
+// give what Get gives; outside it (or without storage) there are none.
+TEST(RingSeries, StretchesHoldWhatGetReads) {
+  for (int32_t pushes = 0; pushes <= 12; ++pushes) {
+    RingSeries s(5);
+    for (int32_t v = 1; v <= pushes; ++v) s.Push(v);
+    for (int32_t first = -3; first <= 8; ++first) {
+      for (int32_t count = -1; count <= 9; ++count) {
+        RingSeries::Stretch stretches[2];
+        const int32_t n = s.Stretches(first, count, stretches);
+        const bool inside = count <= 0 || (first >= 0 && first + count - 1 <= s.Capacity());
+        ASSERT_EQ(n >= 0, inside) << first << ", " << count;
+        if (n <= 0) {
+          EXPECT_EQ(n, inside ? 0 : -1);
+          continue;
+        }
+        std::vector<double> seen;
+        for (int32_t i = n - 1; i >= 0; --i) {
+          for (int32_t j = stretches[i].count - 1; j >= 0; --j)
+            seen.push_back(stretches[i].data[j]);
+        }
+        std::vector<double> expected;
+        for (int32_t k = first; k < first + count; ++k) expected.push_back(s.Get(k));
+        ASSERT_EQ(seen, expected) << pushes << " pushes, first " << first << ", count " << count;
+      }
+    }
+  }
+}
+
 TEST(RingSeries, NewestIsGetZero) {
   IntRingSeries s(3);
   EXPECT_EQ(s.Newest(), 0);

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "core/indicator.h"
+#include "reference/profile_api.h"
 
 namespace zeb {
 namespace {
@@ -226,6 +231,188 @@ TEST(SegmentProfile, AHundredNodesKeepTheirPeaksApart) {
   ASSERT_EQ(nodes.peakCount, 50);
   for (int32_t i = 0; i < 50; ++i) EXPECT_EQ(nodes.peaks[i], 2 + 2 * i);
   EXPECT_EQ(Bounds(nodes), (std::vector<int32_t>{0, 199}));
+}
+
+}  // namespace
+}  // namespace zeb
+
+namespace zeb {
+namespace {
+
+namespace reference = zeb_reference::api;
+
+uint64_t Bits(double v) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+
+// Windows of bars with the awkward values a profile can meet when it is
+// called directly: NaN and infinite prices, signed zeros, bars whose high lies below their
+// low, flat stretches, zero, negative, tiny, huge and non-finite volumes, and
+// volumes whose shares span any number of magnitudes.
+class ProfileCases {
+ public:
+  explicit ProfileCases(uint64_t seed) : state_(seed) {}
+
+  void Fill(std::vector<double>& low, std::vector<double>& high, std::vector<double>& volume) {
+    const int32_t count = 1 + Below(320);
+    const int32_t priceMode = Below(7);
+    const int32_t volumeMode = Below(6);
+    double price = 100.0;
+    low.clear();
+    high.clear();
+    volume.clear();
+    for (int32_t k = 0; k < count; ++k) {
+      if (priceMode != 1 || Below(8) == 0) price += std::round((Uniform() - 0.5) * 300) / 100;
+      double lo = price - std::round(Uniform() * 80) / 100;
+      double hi = price + std::round(Uniform() * 80) / 100;
+      if (priceMode == 2 && Below(20) == 0) std::swap(lo, hi);
+      if (priceMode == 3 && Below(40) == 0) lo = Special();
+      if (priceMode == 3 && Below(40) == 0) hi = Special();
+      if (priceMode == 4) hi = lo + Uniform() * 1e-12;
+      // Extremes tied between +0.0 and -0.0: the first of them is kept.
+      if (priceMode == 6) lo = Below(3) == 0 ? 1.0 : (Below(2) == 0 ? 0.0 : -0.0);
+      if (priceMode == 6) hi = Below(3) == 0 ? -1.0 : (Below(2) == 0 ? 0.0 : -0.0);
+      low.push_back(lo);
+      high.push_back(hi);
+      volume.push_back(Volume(volumeMode));
+    }
+  }
+
+  int32_t Below(int32_t n) { return static_cast<int32_t>(Next() % static_cast<uint64_t>(n)); }
+  double Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
+
+ private:
+  uint64_t Next() {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 7;
+    state_ ^= state_ << 17;
+    return state_;
+  }
+
+  double Special() {
+    const double values[] = {std::numeric_limits<double>::quiet_NaN(),
+                             std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(),
+                             1e300,
+                             -1e300,
+                             0.0};
+    return values[Below(6)];
+  }
+
+  double Volume(int32_t mode) {
+    const double whole = std::round(Uniform() * 4000);
+    switch (mode) {
+      case 0:
+        return whole;
+      case 1:  // magnitudes a few binary orders apart: the exact sum's margin
+        return std::ldexp(1.0 + Uniform(), Below(30));
+      case 2:  // zero and negative volumes
+        return Below(3) == 0 ? (Below(2) ? 0.0 : -0.0) : whole - 2000;
+      case 3:  // now and then a volume many magnitudes away
+        return Below(30) == 0 ? (Below(2) ? 1e-9 * Uniform() : 1e30 * Uniform()) : whole;
+      case 4: {  // beyond the single-precision range, or not a number
+        const double odd[] = {1e300,
+                              -1e300,
+                              3.4e38,
+                              3.402823567e38,
+                              std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN(),
+                              4.9e-324};
+        return Below(25) == 0 ? odd[Below(7)] : whole;
+      }
+      default:
+        return Uniform() * std::ldexp(1.0, Below(40) - 20);
+    }
+  }
+
+  uint64_t state_;
+};
+
+int32_t PickBinCount(ProfileCases& cases) {
+  const int32_t usual[] = {-1, 0, 1, 2, 3, 10, 100, 199, 200, 201};
+  return cases.Below(3) == 0 ? 1 + cases.Below(200) : usual[cases.Below(10)];
+}
+
+void ExpectSameNodes(const ProfileNodes& got, const reference::ProfileResult& want) {
+  ASSERT_EQ(got.peakCount, want.peakCount);
+  ASSERT_EQ(got.boundCount, want.boundCount);
+  for (int32_t i = 0; i < got.peakCount; ++i) EXPECT_EQ(got.peaks[i], want.peaks[i]);
+  for (int32_t i = 0; i < got.boundCount; ++i) EXPECT_EQ(got.bounds[i], want.bounds[i]);
+}
+
+// Every profile bit, extreme and node as the first version computed them,
+// through BuildVolumeProfile with SegmentProfile and BuildAndSegmentProfile.
+TEST(VolumeProfile, MatchesTheFirstVersionBitForBit) {
+  ProfileCases cases(20240611);
+  std::vector<double> low, high, volume;
+  for (int32_t n = 0; n < 20000; ++n) {
+    cases.Fill(low, high, volume);
+    BarStore store;
+    for (size_t k = 0; k < low.size(); ++k) store.Add(low[k], high[k], volume[k]);
+    const double scales[] = {1.0, 100.0, 7.0, 0.0, -2.5};
+    const reference::ProfileRequest request{PickBinCount(cases), cases.Below(310) - 3,
+                                            cases.Below(310) - 3, scales[cases.Below(5)]};
+    reference::ProfileResult want{};
+    want.peakCount = want.boundCount = -1;
+    std::fill(std::begin(want.profile), std::end(want.profile), -7.0);
+    reference::BuildAndSegment(
+        {low.data(), high.data(), volume.data(), static_cast<int32_t>(low.size())}, request, want);
+
+    for (bool combined : {false, true}) {
+      if (combined && request.scale != 1.0) continue;
+      std::vector<double> profile(202, -7.0);
+      double lowest = 0.0;
+      double highest = 0.0;
+      ProfileNodes nodes;
+      nodes.peakCount = nodes.boundCount = -1;
+      if (combined) {
+        BuildAndSegmentProfile(store, profile.data(), request.binCount, request.firstBack,
+                               request.lastBack, lowest, highest, nodes);
+      } else {
+        BuildVolumeProfile(store, profile.data(), request.binCount, request.firstBack,
+                           request.lastBack, request.scale, lowest, highest);
+        SegmentProfile(profile.data(), request.binCount, nodes);
+      }
+      SCOPED_TRACE(testing::Message()
+                   << "case " << n << " bins " << request.binCount << " window "
+                   << request.firstBack << ".." << request.lastBack << " combined " << combined);
+      ASSERT_EQ(Bits(lowest), Bits(want.lowest));
+      ASSERT_EQ(Bits(highest), Bits(want.highest));
+      for (size_t i = 0; i < profile.size(); ++i) {
+        ASSERT_EQ(Bits(profile[i]), Bits(want.profile[i])) << "bin " << i;
+      }
+      ExpectSameNodes(nodes, want);
+    }
+  }
+}
+
+// Profiles of few levels (ties everywhere), of many peaks and valleys, with
+// negative and non-finite bins: every peak and bound as the first version.
+TEST(SegmentProfile, MatchesTheFirstVersionOnAnyProfile) {
+  ProfileCases cases(777);
+  const double odd[] = {std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity(), -1.0, -0.0, 1e300};
+  for (int32_t n = 0; n < 20000; ++n) {
+    const int32_t binCount = cases.Below(203);
+    const int32_t levels = 1 + cases.Below(cases.Below(2) ? 4 : 100);
+    // Now and then most bins high, so that the mean lies above the peak
+    // threshold and peaks themselves can stop a walk.
+    const double floor = cases.Below(3) == 0 ? 0.5 : 0.0;
+    reference::ProfileResult want{};
+    for (int32_t i = 0; i < binCount; ++i) {
+      const double level = cases.Below(levels) / static_cast<double>(levels);
+      want.profile[i] = cases.Below(50) == 0 ? odd[cases.Below(5)] : floor + (1 - floor) * level;
+    }
+    want.peakCount = want.boundCount = -1;
+    ProfileNodes got;
+    got.peakCount = got.boundCount = -1;
+    SegmentProfile(want.profile, binCount, got);
+    reference::Segment(binCount, want);
+    SCOPED_TRACE(testing::Message() << "case " << n << " bins " << binCount);
+    ExpectSameNodes(got, want);
+  }
 }
 
 }  // namespace
