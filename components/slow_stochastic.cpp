@@ -7,8 +7,9 @@
 namespace zeb {
 
 double SlowStochastic::Update(const Indicator& bars, int32_t lookback, int32_t sumLength) {
-  const double hh = SeriesHighest(bars.highSeries, lookback);
-  const double ll = SeriesLowest(bars.lowSeries, lookback);
+  double hh = 0.0;
+  double ll = 0.0;
+  SeriesHighestLowest(bars.highSeries, bars.lowSeries, lookback, hh, ll);
   const double close = bars.closeSeries.Get(0);
   rangeSeries.Push(hh - ll);
   closeOffsetSeries.Push(close - ll);
