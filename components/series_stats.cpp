@@ -43,8 +43,8 @@ void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t 
   // A value replaces the best only when strictly beyond it, so ties, a NaN on
   // either side and +0/-0 keep the earlier value exactly as the element-wise
   // tests above do. Written as selects so that no branch is taken per element.
-  double hi = high.Get(0);
-  double lo = low.Get(0);
+  double hi = high.Newest();
+  double lo = low.Newest();
   high.ForEachBackWith(low, 1, n - 1, [&hi, &lo](double h, double l) {
     hi = h > hi ? h : hi;
     lo = l < lo ? l : lo;

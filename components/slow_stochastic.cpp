@@ -10,7 +10,7 @@ double SlowStochastic::Update(const Indicator& bars, int32_t lookback, int32_t s
   double hh = 0.0;
   double ll = 0.0;
   SeriesHighestLowest(bars.highSeries, bars.lowSeries, lookback, hh, ll);
-  const double close = bars.closeSeries.Get(0);
+  const double close = bars.closeSeries.Newest();
   rangeSeries.Push(hh - ll);
   closeOffsetSeries.Push(close - ll);
   double den = 0.0;
