@@ -33,6 +33,26 @@ double SeriesLowest(const RingSeries& series, int32_t n) {
   return best;
 }
 
+void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t n, double& highest,
+                         double& lowest) {
+  if (n < 1) {
+    highest = 0.0;
+    lowest = 0.0;
+    return;
+  }
+  // A value replaces the best only when strictly beyond it, so ties, a NaN on
+  // either side and +0/-0 keep the earlier value exactly as the element-wise
+  // tests above do. Written as selects so that no branch is taken per element.
+  double hi = high.Newest();
+  double lo = low.Newest();
+  high.ForEachBackWith(low, 1, n - 1, [&hi, &lo](double h, double l) {
+    hi = h > hi ? h : hi;
+    lo = l < lo ? l : lo;
+  });
+  highest = hi;
+  lowest = lo;
+}
+
 double SeriesWeightedAverage(const RingSeries& series, int32_t n) {
   double weighted = 0.0;
   int32_t weight = n;  // n - k for the element k bars back

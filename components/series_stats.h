@@ -15,6 +15,9 @@ double SeriesAverage(const RingSeries& series, int32_t n);
 double SeriesSum(const RingSeries& series, int32_t n);
 double SeriesHighest(const RingSeries& series, int32_t n);
 double SeriesLowest(const RingSeries& series, int32_t n);
+// SeriesHighest(high, n) and SeriesLowest(low, n) in one walk over both series.
+void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t n, double& highest,
+                         double& lowest);
 // Linearly weighted: the newest element has weight n, the oldest weight 1.
 double SeriesWeightedAverage(const RingSeries& series, int32_t n);
 // The divisor of a linearly weighted average over n elements: the 32-bit

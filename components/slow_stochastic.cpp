@@ -7,9 +7,10 @@
 namespace zeb {
 
 double SlowStochastic::Update(const Indicator& bars, int32_t lookback, int32_t sumLength) {
-  const double hh = SeriesHighest(bars.highSeries, lookback);
-  const double ll = SeriesLowest(bars.lowSeries, lookback);
-  const double close = bars.closeSeries.Get(0);
+  double hh = 0.0;
+  double ll = 0.0;
+  SeriesHighestLowest(bars.highSeries, bars.lowSeries, lookback, hh, ll);
+  const double close = bars.closeSeries.Newest();
   rangeSeries.Push(hh - ll);
   closeOffsetSeries.Push(close - ll);
   double den = 0.0;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -122,6 +124,45 @@ TEST(SeriesStats, NotANumberNeverReplacesTheBest) {
   EXPECT_EQ(SeriesLowest(s, 3), 1);
   RingSeries first = SeriesOf({1, 2, nan});
   EXPECT_TRUE(std::isnan(SeriesHighest(first, 3)));
+}
+
+uint64_t BitsOf(double v) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+
+// Both extremes in one walk must give the very bits of the separate walks:
+// ties, +0/-0 in either order, NaN in any position, infinities, every window
+// length from below 1 to beyond the capacity, series in step and out of step.
+TEST(SeriesStats, HighestLowestTogetherMatchSeparateWalksBitForBit) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const double pool[] = {0.0, -0.0, 1.0, 1.0, -1.0, nan, -nan, inf, -inf, 2.5, -2.5, 1e-310};
+  constexpr int32_t kCapacity = 9;
+  uint32_t state = 12345;
+  auto next = [&state, &pool]() {
+    state = state * 1664525u + 1013904223u;
+    return pool[(state >> 16) % std::size(pool)];
+  };
+  for (int trial = 0; trial < 400; ++trial) {
+    RingSeries high(kCapacity);
+    RingSeries low(kCapacity);
+    const int pushes = trial % 23;
+    const bool outOfStep = trial % 5 == 4;  // one extra push: positions differ
+    for (int i = 0; i < pushes; ++i) {
+      high.Push(next());
+      low.Push(next());
+    }
+    if (outOfStep) low.Push(next());
+    for (int32_t n = -1; n <= kCapacity + 3; ++n) {
+      double highest = 7.0;
+      double lowest = 7.0;
+      SeriesHighestLowest(high, low, n, highest, lowest);
+      EXPECT_EQ(BitsOf(highest), BitsOf(SeriesHighest(high, n))) << trial << " n=" << n;
+      EXPECT_EQ(BitsOf(lowest), BitsOf(SeriesLowest(low, n))) << trial << " n=" << n;
+    }
+  }
 }
 
 TEST(Clamps, IntegerAndDouble) {
