@@ -38,12 +38,12 @@ python:
 	scripts/install-deps.sh python
 	scripts/python-install.sh
 
-# The full benchmark suite (figures in docs/performance.md), three runs each;
+# The full benchmark suite (figures in docs/performance.md), five runs each;
 # the floor table in docs/performance.md is regenerated from its output.
 bench:
 	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build/native -j $(JOBS) --target zeb_bench
-	build/native/bench/zeb_bench --benchmark_repetitions=3 \
+	build/native/bench/zeb_bench --benchmark_repetitions=5 \
 	  --benchmark_out=build/native/bench.json --benchmark_out_format=json
 	python3 bench/floor_table.py build/native/bench.json docs/performance.md
 
