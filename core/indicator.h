@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #include "core/ring_series.h"
 #include "core/usable_bar.h"
@@ -35,11 +36,37 @@ class Indicator {
   virtual int32_t Calculate(bool isNewBar) = 0;
   virtual void OnBar(bool /*isNewBar*/) {}
 
+  // A new zero-filled T (value-initialised before its constructors run), or
+  // null when memory runs out. SetBar skips the call of OnBar for a class
+  // that keeps the base's empty one.
+  template <typename T>
+  static Indicator* New() {
+    T* const instance = new (std::nothrow) T();
+    if (instance) {
+      static_cast<Indicator*>(instance)->callsOnBar_ =
+          !std::is_same<decltype(&T::OnBar), decltype(&Indicator::OnBar)>::value;
+    }
+    return instance;
+  }
+
   // Stores one bar: in place for the same bar number, pushed (bar - barNumber)
   // times for a higher one, ignored for a lower one. Then runs OnBar and, when
   // asked, Calculate, whose result is returned (0 otherwise).
+  //
+  // Inline, so that a caller stores the usual bar without a call: the same or
+  // the next bar number, usable figures, no OnBar to run. Anything else takes
+  // the general path out of line.
   int32_t SetBar(int32_t bar, int32_t date, int32_t time, double open, double high, double low,
-                 double close, double volume1, double volume2, bool calculate);
+                 double close, double volume1, double volume2, bool calculate) {
+    const BarValues values{open, high, low, close, volume1, volume2};
+    const int64_t steps = int64_t{bar} - barNumber;
+    if (static_cast<uint64_t>(steps) > 1 || callsOnBar_ || !SurelyUsableBar(values)) {
+      return SetBarInGeneral(bar, date, time, open, high, low, close, volume1, volume2, calculate);
+    }
+    StoreBar(static_cast<int32_t>(steps), date, time, values);
+    barNumber = bar;
+    return calculate ? Calculate(steps != 0) : 0;
+  }
 
   // Appends to `text` (of `size` bytes, NUL-terminated) what the instance had
   // to refuse: the last bar whose figures were replaced and the last NaN
@@ -63,16 +90,24 @@ class Indicator {
   struct BarBlock {
     double prices[kPriceColumns][kBarCapacity];
     int32_t stamps[kStampColumns][kStampCapacity];
-    void WritePrices(int32_t slot, const BarValues& values);
-    void WriteStamps(int32_t slot, int32_t date, int32_t time);
-    void Write(int32_t priceSlot, int32_t stampSlot, int32_t date, int32_t time,
-               const BarValues& values);
+    void WritePrices(int32_t slot, const BarValues& values) {
+      prices[kOpen][slot] = values.open;
+      prices[kHigh][slot] = values.high;
+      prices[kLow][slot] = values.low;
+      prices[kClose][slot] = values.close;
+      prices[kVolume1][slot] = values.volume1;
+      prices[kVolume2][slot] = values.volume2;
+      prices[kVolume][slot] = values.volume1 + values.volume2;
+    }
+    void WriteStamps(int32_t slot, int32_t date, int32_t time) {
+      stamps[kDate][slot] = date;
+      stamps[kTime][slot] = time;
+    }
   };
   std::unique_ptr<BarBlock> bars_{new (std::nothrow) BarBlock()};
-  // Newest slot of the price series and of the date and time series. The bar
-  // store owns the bar series' positions: every new bar sets them to these.
-  int32_t priceSlot_ = 0;
-  int32_t stampSlot_ = 0;
+  // Whether SetBar calls OnBar: always, unless New made the instance and its
+  // class keeps the base's empty OnBar.
+  bool callsOnBar_ = true;
 
   double* Column(PriceColumn c) { return bars_ ? bars_->prices[c] : nullptr; }
   int32_t* Column(StampColumn c) { return bars_ ? bars_->stamps[c] : nullptr; }
@@ -101,18 +136,47 @@ class Indicator {
   void SetDoubleParameter(double& parameter, int32_t index, double value);
 
  private:
-  // Slot after `slot` in a ring of `capacity` slots.
-  static int32_t NextSlot(int32_t slot, int32_t capacity) {
-    return slot + 1 < capacity ? slot + 1 : 0;
+  // SetBar for every call: jumps, older bars, unusable figures, OnBar.
+  // (The figures go one by one, in registers where the platform has them.)
+  int32_t SetBarInGeneral(int32_t bar, int32_t date, int32_t time, double open, double high,
+                          double low, double close, double volume1, double volume2, bool calculate);
+
+  // Stores a usable bar `steps` (0 or 1) numbers above the newest: in the
+  // newest slots, or in the slots after them, which become the newest.
+  void StoreBar(int32_t steps, int32_t date, int32_t time, const BarValues& values) {
+    const int32_t priceSlot = SlotAfter(openSeries.position_, steps, kBarCapacity);
+    const int32_t stampSlot = SlotAfter(dateSeries.position_, steps, kStampCapacity);
+    MoveSeriesToSlots(priceSlot, stampSlot);
+    if (bars_) {
+      bars_->WritePrices(priceSlot, values);
+      bars_->WriteStamps(stampSlot, date, time);
+    }
   }
-  // For a bar `steps` > 1 numbers above the newest: moves the shared slots on
-  // and writes copies of the bar into the skipped ones (not the newest).
-  void FillSkippedBars(int64_t steps, int32_t date, int32_t time, BarValues values);
+  // Slot `steps` (0 or 1) after `slot` in a ring of `capacity` slots.
+  static int32_t SlotAfter(int32_t slot, int32_t steps, int32_t capacity) {
+    const int32_t next = slot + steps;
+    return next < capacity ? next : 0;
+  }
+  // Moves the newest element of the price series to `priceSlot` and of the
+  // date and time series to `stampSlot`: the bar store owns their positions.
+  void MoveSeriesToSlots(int32_t priceSlot, int32_t stampSlot) {
+    openSeries.position_ = priceSlot;
+    highSeries.position_ = priceSlot;
+    lowSeries.position_ = priceSlot;
+    closeSeries.position_ = priceSlot;
+    volumeSeries.position_ = priceSlot;
+    volume1Series.position_ = priceSlot;
+    volume2Series.position_ = priceSlot;
+    dateSeries.position_ = stampSlot;
+    timeSeries.position_ = stampSlot;
+  }
+  // For a bar `steps` > 1 numbers above the newest: writes copies of the bar
+  // into the skipped slots and moves the series onto the last of them, so
+  // that StoreBar stores the bar itself in the slots after it.
+  void FillSkippedBars(int64_t steps, int32_t date, int32_t time, const BarValues& values);
   // The bar about to be stored with its unusable figures replaced
   // (core/usable_bar.h); a replacement is noted for the status text.
   BarValues WithUsableValues(int32_t bar, BarValues values);
-  // Moves the newest element of every bar series to the shared slots.
-  void MoveSeriesToSlots();
 };
 
 }  // namespace zeb

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <iterator>
-#include <new>
 #include <stdexcept>
 
 #include "indicators/float_pcl.h"
@@ -23,14 +22,8 @@ namespace zeb {
 namespace {
 
 template <typename T>
-Indicator* Create() {
-  // Value-initialisation zero-fills every field before the constructors run.
-  return new (std::nothrow) T();
-}
-
-template <typename T>
 constexpr KeywordEntry Row() {
-  return KeywordEntry{&T::kInfo, &Create<T>};
+  return KeywordEntry{&T::kInfo, &Indicator::New<T>};
 }
 
 // Lookup order: STATICPCL, SWINGRSI, FLOATPCL, SWINGPCL, RATIO, VIXDIFF,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,17 +15,30 @@
 namespace zeb {
 namespace {
 
-// Records the hook calls the bar store makes.
-class Probe : public Indicator {
+// Records the Calculate calls the bar store makes. It keeps the base's empty
+// OnBar: made through Indicator::New, it takes the bar store's inline path for
+// the usual bar.
+class QuietProbe : public Indicator {
  public:
   double Value(int32_t) override { return 0.0; }
   int32_t Calculate(bool isNewBar) override {
     calculated.push_back(isNewBar);
     return 7;
   }
-  void OnBar(bool isNewBar) override { onBar.push_back(isNewBar); }
-  std::vector<bool> calculated, onBar;
+  std::vector<bool> calculated;
 };
+
+// Records the OnBar calls too.
+class Probe : public QuietProbe {
+ public:
+  void OnBar(bool isNewBar) override { onBar.push_back(isNewBar); }
+  std::vector<bool> onBar;
+};
+
+template <typename T>
+std::unique_ptr<T> Made() {
+  return std::unique_ptr<T>(static_cast<T*>(Indicator::New<T>()));
+}
 
 int32_t Store(Indicator& ind, int32_t bar, double close, bool calculate = true) {
   return ind.SetBar(bar, 20240100 + bar % 100, 900 + bar % 100, close - 1, close + 1, close - 2,
@@ -106,6 +120,37 @@ TEST(BarStore, JumpToIntMaxStopsAfterOneFill) {
   EXPECT_FALSE(p.calculated.back());
 }
 
+// Made through New, a class with an OnBar of its own still has it called; a
+// class without one sees the same hook arguments from the inline path.
+TEST(BarStore, MadeInstancesRunTheirHooks) {
+  const auto p = Made<Probe>();
+  const auto q = Made<QuietProbe>();
+  for (Indicator* ind : {static_cast<Indicator*>(p.get()), static_cast<Indicator*>(q.get())}) {
+    EXPECT_EQ(Store(*ind, 1, 10), 7);
+    EXPECT_EQ(Store(*ind, 1, 11), 7);
+    EXPECT_EQ(Store(*ind, 2, 12, false), 0);
+    EXPECT_EQ(Store(*ind, 3, 13), 7);
+    EXPECT_EQ(Store(*ind, 2, 14), 7);
+  }
+  EXPECT_EQ(p->onBar, (std::vector<bool>{true, false, true, true, false}));
+  EXPECT_EQ(p->calculated, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(q->calculated, p->calculated);
+  EXPECT_EQ(q->closeSeries.Get(0), 13);
+  EXPECT_EQ(q->closeSeries.Get(1), 12);
+  EXPECT_EQ(q->closeSeries.Get(2), 11);
+}
+
+// The bar number after INT32_MAX wraps to INT32_MIN, an older bar: ignored.
+TEST(BarStore, BarAfterIntMaxIsOlder) {
+  const auto q = Made<QuietProbe>();
+  Store(*q, INT_MAX, 10);
+  Store(*q, INT_MIN, 20);
+  Store(*q, INT_MIN + 1, 30);
+  EXPECT_EQ(q->barNumber, INT_MAX);
+  EXPECT_EQ(q->closeSeries.Get(0), 10);
+  EXPECT_EQ(q->calculated, (std::vector<bool>{true, false, false}));
+}
+
 TEST(BarStore, UnusableFiguresAreReplaced) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
@@ -182,7 +227,7 @@ struct Model {
 // unusable figures of every kind: every element of every series reads what a
 // plain history of the stored bars gives, with unusable prices replaced by
 // the newest stored price and unusable volumes by 0.
-TEST(BarStore, MatchesAPlainHistoryOnHostileCalls) {
+void CheckHostileCalls(Indicator& p) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const double odd[] = {nan, inf, -inf, 1.5e30, -2e30, kLargestBarValue, 0.9e30, -0.0, 1e-300};
@@ -191,7 +236,6 @@ TEST(BarStore, MatchesAPlainHistoryOnHostileCalls) {
     state = state * 6364136223846793005ULL + 1442695040888963407ULL;
     return (state >> 33) % n;
   };
-  Probe p;
   Model model;
   int32_t bar = 0;
   for (int call = 0; call < 3000; ++call) {
@@ -230,6 +274,12 @@ TEST(BarStore, MatchesAPlainHistoryOnHostileCalls) {
       ASSERT_EQ(p.timeSeries.Get(k), model.series[8].Get(static_cast<size_t>(k), 10)) << call;
     }
   }
+}
+
+TEST(BarStore, MatchesAPlainHistoryOnHostileCalls) {
+  Probe general;  // made directly: every call takes the general path
+  CheckHostileCalls(general);
+  CheckHostileCalls(*Made<QuietProbe>());
 }
 
 TEST(BarStore, StatusNamesTheLastReplacementAndIgnoredParameter) {
