@@ -29,41 +29,6 @@ class BasicRingSeries {
   // The newest element, Get(0), without the bounds test a general k needs.
   T Newest() const { return storage_ ? storage_[static_cast<size_t>(position_)] : T(); }
 
-  // Calls visit(value) for the elements firstBack, firstBack + 1, ...,
-  // firstBack + count - 1 bars back, newest first, each as Get reads it.
-  // Within the contract (0 <= firstBack, firstBack + count - 1 <= capacity)
-  // the storage is walked as contiguous runs, without a test per element;
-  // anything else goes element by element through the checked read.
-  template <typename Visit>
-  void ForEachBack(int32_t firstBack, int32_t count, Visit&& visit) const {
-    if (count <= 0) return;
-    if (!Walkable(firstBack, count)) {
-      for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k));
-      return;
-    }
-    const T* const data = storage_.get();
-    WalkRuns(firstBack, count, [data, &visit](int32_t i) { visit(data[i]); });
-  }
-
-  // Like ForEachBack over this series and `other` together: calls
-  // visit(value, otherValue) for each element, both read as Get reads them.
-  // Series of one capacity whose newest elements share a slot (pushed
-  // together) are walked as contiguous runs.
-  template <typename Visit>
-  void ForEachBackWith(const BasicRingSeries& other, int32_t firstBack, int32_t count,
-                       Visit&& visit) const {
-    if (count <= 0) return;
-    if (!Walkable(firstBack, count) || !other.storage_ || other.position_ != position_ ||
-        other.capacity_ != capacity_) {
-      for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k), other.At(firstBack + k));
-      return;
-    }
-    const T* const data = storage_.get();
-    const T* const otherData = other.storage_.get();
-    WalkRuns(firstBack, count,
-             [data, otherData, &visit](int32_t i) { visit(data[i], otherData[i]); });
-  }
-
   // A run of contiguous storage, oldest element first.
   struct Stretch {
     const T* data = nullptr;
@@ -92,6 +57,54 @@ class BasicRingSeries {
     return 2;
   }
 
+  // Calls visit(value) for the elements firstBack, firstBack + 1, ...,
+  // firstBack + count - 1 bars back, newest first, each as Get reads it.
+  // Within the contract (0 <= firstBack, firstBack + count - 1 <= capacity)
+  // the storage is walked through its stretches, without a test per element;
+  // anything else goes element by element through the checked read.
+  template <typename Visit>
+  void ForEachBack(int32_t firstBack, int32_t count, Visit&& visit) const {
+    Stretch parts[2];
+    const int32_t stretches = Stretches(firstBack, count, parts);
+    if (stretches < 0) {
+      for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k));
+      return;
+    }
+    // The newer stretch first; each newest element first.
+    const auto walk = [&visit](const Stretch& part) {
+      for (int32_t i = part.count - 1; i >= 0; --i) visit(part.data[i]);
+    };
+    if (stretches == 2) walk(parts[1]);
+    if (stretches >= 1) walk(parts[0]);
+  }
+
+  // Like ForEachBack over this series and `other` together: calls
+  // visit(value, otherValue) for each element, both read as Get reads them.
+  // Series of one capacity whose newest elements share a slot (pushed
+  // together) are walked through the same stretches of both storages.
+  template <typename Visit>
+  void ForEachBackWith(const BasicRingSeries& other, int32_t firstBack, int32_t count,
+                       Visit&& visit) const {
+    Stretch parts[2];
+    const int32_t stretches =
+        other.storage_ && other.position_ == position_ && other.capacity_ == capacity_
+            ? Stretches(firstBack, count, parts)
+            : -1;
+    if (stretches < 0) {
+      for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k), other.At(firstBack + k));
+      return;
+    }
+    // The same slots of the other storage; the newer stretch first.
+    const T* const storage = storage_.get();
+    const T* const otherStorage = other.storage_.get();
+    const auto walk = [&visit, storage, otherStorage](const Stretch& part) {
+      const T* const otherData = otherStorage + (part.data - storage);
+      for (int32_t i = part.count - 1; i >= 0; --i) visit(part.data[i], otherData[i]);
+    };
+    if (stretches == 2) walk(parts[1]);
+    if (stretches >= 1) walk(parts[0]);
+  }
+
   void SetCurrent(T value) {
     if (storage_) storage_[static_cast<size_t>(position_)] = value;
   }
@@ -109,25 +122,10 @@ class BasicRingSeries {
   }
 
  private:
-  // Whether ForEachBack may walk the storage in runs: it exists and the
+  // Whether the storage may be handed out in stretches: it exists and the
   // elements lie within the contract.
   bool Walkable(int32_t firstBack, int32_t count) const {
     return storage_ && firstBack >= 0 && int64_t{count} <= int64_t{capacity_} + 1 - firstBack;
-  }
-
-  // Calls step(slot) for the slots of the elements firstBack .. firstBack +
-  // count - 1 bars back, newest first: from the slot of the first element
-  // down to slot 0, then on from the last slot. Walkable(firstBack, count).
-  template <typename Step>
-  void WalkRuns(int32_t firstBack, int32_t count, Step&& step) const {
-    int32_t index = position_ - firstBack;
-    if (index < 0) index += capacity_;
-    while (count > 0) {
-      const int32_t run = count <= index ? count : index + 1;
-      for (int32_t i = index; i > index - run; --i) step(i);
-      count -= run;
-      index = capacity_ - 1;
-    }
   }
 
   // Value k bars back: one wrap by the capacity; whatever lies outside the
