@@ -59,8 +59,10 @@ class Indicator {
   int32_t SetBar(int32_t bar, int32_t date, int32_t time, double open, double high, double low,
                  double close, double volume1, double volume2, bool calculate) {
     const BarValues values{open, high, low, close, volume1, volume2};
-    const int64_t steps = int64_t{bar} - barNumber;
-    if (static_cast<uint64_t>(steps) > 1 || callsOnBar_ || !SurelyUsableBar(values)) {
+    // 0 or 1 for the same or the next bar number (exact once bar >= barNumber;
+    // 32-bit, so that 32-bit builds need no pair of registers for it).
+    const uint32_t steps = static_cast<uint32_t>(bar) - static_cast<uint32_t>(barNumber);
+    if (bar < barNumber || steps > 1 || callsOnBar_ || !SurelyUsableBar(values)) {
       return SetBarInGeneral(bar, date, time, open, high, low, close, volume1, volume2, calculate);
     }
     StoreBar(static_cast<int32_t>(steps), date, time, values);

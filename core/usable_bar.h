@@ -62,17 +62,21 @@ inline bool UsableBarFigure(double value) {
   return std::fabs(value) <= kLargestBarValue;
 }
 
-// True when every figure of `bar` is usable, in one test for the usual bar. A
-// sum of magnitudes is at least each of its terms, also after rounding (a
-// rounded sum of non-negative terms never falls below the larger term, which
-// is representable), and it is NaN or infinite when a term is: a sum within
-// the bound proves every figure usable. A sum beyond it, which figures near
-// the bound can give, leaves the answer to UnusableBarFields.
+// True when every figure of `bar` is usable, in one test for the usual bar.
+// It sums squares, not magnitudes: no absolute value is needed, which 32-bit
+// builds would take on the x87 stack through memory. The square of a figure
+// beyond the bound rounds to at least the rounded square of the bound
+// (rounding is monotonic); a rounded sum of non-negative terms never falls
+// below its largest term (which is representable), and it is NaN or infinite
+// when a term is. So a sum below the rounded square of the bound proves every
+// figure within the bound. A sum that is not below it, which figures near the
+// bound give, leaves the answer to UnusableBarFields.
 inline bool SurelyUsableBar(const BarValues& bar) {
+  constexpr double kLargestSquare = kLargestBarValue * kLargestBarValue;
   const double sum =
-      ((std::fabs(bar.open) + std::fabs(bar.high)) + (std::fabs(bar.low) + std::fabs(bar.close))) +
-      (std::fabs(bar.volume1) + std::fabs(bar.volume2));
-  return sum <= kLargestBarValue;
+      ((bar.open * bar.open + bar.high * bar.high) + (bar.low * bar.low + bar.close * bar.close)) +
+      (bar.volume1 * bar.volume1 + bar.volume2 * bar.volume2);
+  return sum < kLargestSquare;
 }
 
 // BarField bits of the figures of `bar` that are unusable; 0 when the whole
