@@ -192,6 +192,42 @@ TEST(BarStore, UsableFiguresSummingPastTheBoundAreKept) {
   EXPECT_EQ(p.replacedFields, 0u);
 }
 
+// The one-test check for the usual bar passes a bar only when every figure is
+// usable, for figures at, just inside and just beyond the bound, and passes
+// bars of ordinary figures.
+TEST(BarStore, QuickTestPassesOnlyUsableBars) {
+  const double bound = kLargestBarValue;
+  const double odd[] = {bound,
+                        -bound,
+                        std::nextafter(bound, 0.0),
+                        std::nextafter(bound, HUGE_VAL),
+                        -std::nextafter(bound, HUGE_VAL),
+                        std::sqrt(bound),
+                        1e154,
+                        1e155,
+                        std::numeric_limits<double>::quiet_NaN(),
+                        HUGE_VAL,
+                        -HUGE_VAL,
+                        std::numeric_limits<double>::denorm_min(),
+                        -0.0};
+  for (int32_t field = 0; field < kBarFieldCount; ++field) {
+    for (const double x : odd) {
+      for (const double rest : {0.0, 100.0, 0.5 * bound}) {
+        double f[kBarFieldCount];
+        for (double& v : f) v = rest;
+        f[field] = x;
+        const BarValues bar{f[0], f[1], f[2], f[3], f[4], f[5]};
+        if (SurelyUsableBar(bar)) {
+          EXPECT_EQ(UnusableBarFields(bar), 0u) << field << " " << x;
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(SurelyUsableBar({1e29, -1e29, 1e29, 1e29, 1e29, 1e29}));
+  EXPECT_TRUE(SurelyUsableBar({100.25, 101, 99.5, 100.5, 1500, 0}));
+  EXPECT_FALSE(SurelyUsableBar({100, 101, 99, 100, std::nextafter(bound, HUGE_VAL), 0}));
+}
+
 uint64_t Bits(double v) {
   uint64_t bits = 0;
   std::memcpy(&bits, &v, sizeof bits);
