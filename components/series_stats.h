@@ -6,21 +6,15 @@
 
 namespace zeb {
 
-// Window statistics over the newest n elements of a series, read newest first.
-// Sums are accumulated newest to oldest, which fixes the rounding of every
-// result. A window longer than the values stored so far counts the missing ones
-// as zeros; n is kept within the series capacity by the caller.
-
-double SeriesAverage(const RingSeries& series, int32_t n);
-double SeriesSum(const RingSeries& series, int32_t n);
-double SeriesHighest(const RingSeries& series, int32_t n);
-double SeriesLowest(const RingSeries& series, int32_t n);
-// SeriesHighest(high, n) and SeriesLowest(low, n) in one walk over both series.
+// The highest high and the lowest low of the newest n elements, read newest
+// first in one walk over both series. A value replaces the best only when
+// strictly beyond it, so ties, NaN and +0/-0 keep the newer value; both are 0
+// for n < 1. A window longer than the values stored so far counts the missing
+// ones as zeros; n is kept within the series capacity by the caller.
 void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t n, double& highest,
                          double& lowest);
-// Linearly weighted: the newest element has weight n, the oldest weight 1.
-double SeriesWeightedAverage(const RingSeries& series, int32_t n);
-// The divisor of a linearly weighted average over n elements: the 32-bit
+// The divisor of a linearly weighted average over n elements (weights n
+// for the newest down to 1 for the oldest): the 32-bit
 // product n * (n + 1), converted to double, times 0.5. The product is formed
 // in 64 bits and wrapped, so that no window length overflows a signed integer.
 constexpr double WeightedAverageDivisor(int32_t n) {
@@ -28,9 +22,6 @@ constexpr double WeightedAverageDivisor(int32_t n) {
   const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(product)));
   return static_cast<double>(wrapped) * 0.5;
 }
-// Population mean and standard deviation (divisor n); both 0 for n < 1.
-void SeriesMeanStdDev(const RingSeries& series, int32_t n, double& mean, double& stdDev);
-
 // Lower bound tested first: with lo > hi a value below lo yields lo, any other hi.
 int32_t ClampInt(int32_t value, int32_t lo, int32_t hi);
 // A value that is not a number passes through unchanged.

@@ -44,6 +44,20 @@ constexpr ParameterRow<TSICombo> kParameterRows[] = {
 };
 constexpr auto kParameters = ParameterInfos(kParameterRows);
 
+// Whether the row of `member` clamps it within `capacity`: the window passes
+// read the series' contiguous runs without a bounds test on that promise.
+constexpr bool ClampedWithin(int32_t TSICombo::*member, int32_t capacity) {
+  for (const auto& row : kParameterRows) {
+    if (row.integer == member) {
+      return row.info.clamped && row.info.minimum >= 1 && row.info.maximum <= capacity;
+    }
+  }
+  return false;
+}
+static_assert(ClampedWithin(&TSICombo::rwiLength, TSICombo::kMaxWindow) &&
+                  ClampedWithin(&TSICombo::squeezeLength, SqueezeDetector::kCapacity),
+              "the windows must stay within their series");
+
 const OutputInfo kOutputs[] = {
     {0, 0, "tsi", "True Strength Index, -100..+100", OutputRole::Line,
      "-100..+100: above 0 the smoothed momentum is upward"},
@@ -130,17 +144,13 @@ int32_t TSICombo::Calculate(bool isNewBar) {
   const double close = closeSeries.Get(0);
   trueRangeSeries.Push(TrueRange(closeSeries.Get(1), high, low));
   squeeze.Append(openSeries.Get(0), high, low, close);
-  if (rwiLength <= kMaxWindow && squeeze.length <= kMaxWindow) {
-    UpdateInterleaved(high, low, close);
-  } else {
-    UpdateInTurn(high, low, close);
-  }
+  UpdateInterleaved(high, low, close);
   return 0;
 }
 
 // The Random Walk Index and the squeeze are independent chains of operations,
 // the index's the longer: their window passes run side by side in one loop
-// each (the windows lie within the series), and the True Strength Index is
+// each (the parameter rows keep the windows within the series), and the True Strength Index is
 // computed while the first pass runs.
 void TSICombo::UpdateInterleaved(double high, double low, double close) {
   const int32_t n = rwiLength;
@@ -169,20 +179,6 @@ void TSICombo::UpdateInterleaved(double high, double low, double close) {
       [&](int32_t k) { AddSquare(squares, typical[-k], mid); });
   squeeze.Complete(mid, squares, squeezeRangeSum);
   UpdateBreakout(smooth, smoothSum);
-}
-
-// The same steps one after the other, through reads that stay inside the
-// series whatever the window lengths.
-void TSICombo::UpdateInTurn(double high, double low, double close) {
-  tsi.Update(close);
-  double typicalSum = 0.0;
-  double squeezeRangeSum = 0.0;
-  WindowSumPair(squeeze.typicalSeries, squeeze.trueRangeSeries, squeeze.length, typicalSum,
-                squeezeRangeSum);
-  const double mid = squeeze.Mid(typicalSum);
-  squeeze.Complete(mid, WindowSquares(squeeze.typicalSeries, squeeze.length, mid), squeezeRangeSum);
-  const double smooth = NextRwiSmooth(WindowAverage(trueRangeSeries, rwiLength), high, low);
-  UpdateBreakout(smooth, WindowSum(rwiSmoothSeries, rwiLength));
 }
 
 // Random Walk Index: the move from the low (high) n bars back, in units of

@@ -48,7 +48,6 @@ class TSICombo : public Indicator {
 
  private:
   void UpdateInterleaved(double high, double low, double close);
-  void UpdateInTurn(double high, double low, double close);
   double NextRwiSmooth(double atr, double high, double low);
   void UpdateBreakout(double smooth, double smoothSum);
 };

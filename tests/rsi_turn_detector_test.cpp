@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "components/series_stats.h"
+#include "support/element_stats.h"
 #include "support/swing_bars.h"
 
 namespace zeb {
@@ -76,8 +77,8 @@ class ScanningDetector {
       rsi = (g * 100) / (Wilder(losses, period) + g);
     }
     isNewBar ? rsiLine.Push(rsi) : rsiLine.SetCurrent(rsi);
-    const double mean50 = SeriesAverage(rsiLine, 50);
-    const double weighted = SeriesWeightedAverage(rsiLine, 3);
+    const double mean50 = test::SeriesAverage(rsiLine, 50);
+    const double weighted = test::SeriesWeightedAverage(rsiLine, 3);
     isNewBar ? smooth.Push(weighted) : smooth.SetCurrent(weighted);
     double s[5];
     for (int32_t k = 0; k < 5; ++k) s[k] = smooth.Get(k);

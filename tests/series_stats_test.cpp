@@ -8,6 +8,8 @@
 #include <limits>
 #include <vector>
 
+#include "support/element_stats.h"
+
 namespace zeb {
 namespace {
 
@@ -73,57 +75,57 @@ TEST(RingSeries, ForEachBackReadsWhatGetReads) {
 
 TEST(SeriesStats, ZeroFilledSlotsTakePart) {
   RingSeries s = SeriesOf({10.0});
-  EXPECT_EQ(SeriesAverage(s, 5), 2.0);
-  EXPECT_EQ(SeriesSum(s, 5), 10.0);
-  EXPECT_EQ(SeriesHighest(s, 5), 10.0);
-  EXPECT_EQ(SeriesLowest(s, 5), 0.0);
+  EXPECT_EQ(test::SeriesAverage(s, 5), 2.0);
+  EXPECT_EQ(test::SeriesSum(s, 5), 10.0);
+  EXPECT_EQ(test::SeriesHighest(s, 5), 10.0);
+  EXPECT_EQ(test::SeriesLowest(s, 5), 0.0);
 }
 
 TEST(SeriesStats, WeightedAverageNewestHeaviest) {
   RingSeries s = SeriesOf({1, 2, 3});
-  EXPECT_DOUBLE_EQ(SeriesWeightedAverage(s, 3), 14.0 / 6.0);
-  EXPECT_TRUE(std::isnan(SeriesWeightedAverage(s, 0)));
-  EXPECT_TRUE(std::isnan(SeriesWeightedAverage(s, -1)));
-  EXPECT_EQ(SeriesWeightedAverage(s, -2), 0.0);
+  EXPECT_DOUBLE_EQ(test::SeriesWeightedAverage(s, 3), 14.0 / 6.0);
+  EXPECT_TRUE(std::isnan(test::SeriesWeightedAverage(s, 0)));
+  EXPECT_TRUE(std::isnan(test::SeriesWeightedAverage(s, -1)));
+  EXPECT_EQ(test::SeriesWeightedAverage(s, -2), 0.0);
 }
 
 TEST(SeriesStats, PopulationStdDev) {
   RingSeries s = SeriesOf({2, 4, 4, 4, 5, 5, 7, 9});
   double mean = -1, sd = -1;
-  SeriesMeanStdDev(s, 8, mean, sd);
+  test::SeriesMeanStdDev(s, 8, mean, sd);
   EXPECT_EQ(mean, 5.0);
   EXPECT_EQ(sd, 2.0);
-  SeriesMeanStdDev(s, 0, mean, sd);
+  test::SeriesMeanStdDev(s, 0, mean, sd);
   EXPECT_EQ(mean, 0.0);
   EXPECT_EQ(sd, 0.0);
 }
 
 TEST(SeriesStats, ShortWindowsFollowTheirFormula) {
   RingSeries s = SeriesOf({3, 4});
-  EXPECT_TRUE(std::isnan(SeriesAverage(s, 0)));
-  const double negative = SeriesAverage(s, -3);
+  EXPECT_TRUE(std::isnan(test::SeriesAverage(s, 0)));
+  const double negative = test::SeriesAverage(s, -3);
   EXPECT_EQ(negative, 0.0);
   EXPECT_TRUE(std::signbit(negative));
-  EXPECT_EQ(SeriesSum(s, 0), 0.0);
-  EXPECT_EQ(SeriesHighest(s, 0), 0.0);
-  EXPECT_EQ(SeriesLowest(s, -1), 0.0);
+  EXPECT_EQ(test::SeriesSum(s, 0), 0.0);
+  EXPECT_EQ(test::SeriesHighest(s, 0), 0.0);
+  EXPECT_EQ(test::SeriesLowest(s, -1), 0.0);
 }
 
 TEST(SeriesStats, FullCapacityWindowReadsEverySlotOnce) {
   RingSeries s(7);
   for (int i = 1; i <= 11; ++i) s.Push(i);  // slots hold 5..11
-  EXPECT_EQ(SeriesSum(s, 7), 5 + 6 + 7 + 8 + 9 + 10 + 11);
-  EXPECT_EQ(SeriesLowest(s, 7), 5);
-  EXPECT_EQ(SeriesHighest(s, 7), 11);
+  EXPECT_EQ(test::SeriesSum(s, 7), 5 + 6 + 7 + 8 + 9 + 10 + 11);
+  EXPECT_EQ(test::SeriesLowest(s, 7), 5);
+  EXPECT_EQ(test::SeriesHighest(s, 7), 11);
 }
 
 TEST(SeriesStats, NotANumberNeverReplacesTheBest) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   RingSeries s = SeriesOf({1, nan, 3});
-  EXPECT_EQ(SeriesHighest(s, 3), 3);
-  EXPECT_EQ(SeriesLowest(s, 3), 1);
+  EXPECT_EQ(test::SeriesHighest(s, 3), 3);
+  EXPECT_EQ(test::SeriesLowest(s, 3), 1);
   RingSeries first = SeriesOf({1, 2, nan});
-  EXPECT_TRUE(std::isnan(SeriesHighest(first, 3)));
+  EXPECT_TRUE(std::isnan(test::SeriesHighest(first, 3)));
 }
 
 uint64_t BitsOf(double v) {
@@ -159,8 +161,8 @@ TEST(SeriesStats, HighestLowestTogetherMatchSeparateWalksBitForBit) {
       double highest = 7.0;
       double lowest = 7.0;
       SeriesHighestLowest(high, low, n, highest, lowest);
-      EXPECT_EQ(BitsOf(highest), BitsOf(SeriesHighest(high, n))) << trial << " n=" << n;
-      EXPECT_EQ(BitsOf(lowest), BitsOf(SeriesLowest(low, n))) << trial << " n=" << n;
+      EXPECT_EQ(BitsOf(highest), BitsOf(test::SeriesHighest(high, n))) << trial << " n=" << n;
+      EXPECT_EQ(BitsOf(lowest), BitsOf(test::SeriesLowest(low, n))) << trial << " n=" << n;
     }
   }
 }

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "components/series_stats.h"
+#include "support/element_stats.h"
 
 namespace zeb {
 namespace {
@@ -63,15 +64,17 @@ TEST(WindowSeries, StatisticsMatchTheSeriesStatisticsBitForBit) {
   Pair p;
   for (int32_t step = 0; step < 2 * kCapacity + 3; ++step) {
     for (int32_t n = -1; n <= kCapacity + 2; ++n) {
-      EXPECT_EQ(Bits(WindowSum(p.window, n)), Bits(SeriesSum(p.ring, n))) << step << ", " << n;
-      EXPECT_EQ(Bits(WindowAverage(p.window, n)), Bits(SeriesAverage(p.ring, n)));
-      EXPECT_EQ(Bits(WindowWeightedAverage(p.window, n)), Bits(SeriesWeightedAverage(p.ring, n)));
+      EXPECT_EQ(Bits(WindowSum(p.window, n)), Bits(test::SeriesSum(p.ring, n)))
+          << step << ", " << n;
+      EXPECT_EQ(Bits(WindowAverage(p.window, n)), Bits(test::SeriesAverage(p.ring, n)));
+      EXPECT_EQ(Bits(WindowWeightedAverage(p.window, n)),
+                Bits(test::SeriesWeightedAverage(p.ring, n)));
       double mean = 1.0;
       double sd = 1.0;
       WindowMeanStdDev(p.window, n, WindowSum(p.window, n), mean, sd);
       double ringMean = 2.0;
       double ringSd = 2.0;
-      SeriesMeanStdDev(p.ring, n, ringMean, ringSd);
+      test::SeriesMeanStdDev(p.ring, n, ringMean, ringSd);
       EXPECT_EQ(Bits(mean), Bits(ringMean));
       EXPECT_EQ(Bits(sd), Bits(ringSd));
     }
@@ -101,7 +104,7 @@ TEST(WindowSeries, NotANumberAndInfinitiesPropagateAsInTheRing) {
   for (double v : {1.0, kInf, std::nan(""), -kInf, 2.0}) p.Push(v);
   for (int32_t n = 0; n <= kCapacity; ++n) {
     const double sum = WindowSum(p.window, n);
-    const double expected = SeriesSum(p.ring, n);
+    const double expected = test::SeriesSum(p.ring, n);
     EXPECT_TRUE(sum == expected || (std::isnan(sum) && std::isnan(expected))) << n;
   }
 }
