@@ -81,6 +81,7 @@ double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, B
 class BinBits {
  public:
   void Set(int32_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
+  bool Has(int32_t i) const { return ((words_[i >> 6] >> (i & 63)) & 1) != 0; }
 
   // Sets bins from..to - 1.
   void SetRange(int32_t from, int32_t to) {
@@ -92,26 +93,36 @@ class BinBits {
   }
 
   // Lowest bin in from..to (inclusive) that is set here, or -1.
-  int32_t LowestIn(int32_t from, int32_t to) const {
-    return Lowest(from, to, [this](int32_t w) { return words_[w]; });
-  }
+  int32_t LowestIn(int32_t from, int32_t to) const { return Lowest(from, to, 0); }
 
   // Lowest bin in from..to that is clear here, or -1.
-  int32_t LowestClearIn(int32_t from, int32_t to) const {
-    return Lowest(from, to, [this](int32_t w) { return ~words_[w]; });
-  }
+  int32_t LowestClearIn(int32_t from, int32_t to) const { return Lowest(from, to, ~uint64_t{0}); }
 
   // Highest bin in from..to that is set, or -1.
   int32_t HighestIn(int32_t from, int32_t to) const {
-    for (int32_t w = to >> 6; to >= from; --w) {
-      const uint64_t bits = words_[w] & Below(to - (w << 6) + 1);
-      if (bits != 0) {
-        const int32_t i = (w << 6) + 63 - __builtin_clzll(bits);
-        return i >= from ? i : -1;
-      }
-      to = (w << 6) - 1;
+    if (from > to) return -1;
+    int32_t w = to >> 6;
+    uint64_t bits = words_[w] & (~uint64_t{0} >> (63 - (to & 63)));
+    while (bits == 0) {
+      if (--w < from >> 6) return -1;
+      bits = words_[w];
     }
-    return -1;
+    const int32_t i = (w << 6) + 63 - __builtin_clzll(bits);
+    return i >= from ? i : -1;
+  }
+
+  // Calls f(bin) for every bin in from..to that is set, lowest first.
+  template <typename F>
+  void ForEachIn(int32_t from, int32_t to, F f) const {
+    if (from > to) return;
+    const int32_t lastWord = to >> 6;
+    uint64_t bits = words_[from >> 6] & (~uint64_t{0} << (from & 63));
+    for (int32_t w = from >> 6;;) {
+      if (w == lastWord) bits &= ~uint64_t{0} >> (63 - (to & 63));
+      for (; bits != 0; bits &= bits - 1) f((w << 6) + __builtin_ctzll(bits));
+      if (++w > lastWord) return;
+      bits = words_[w];
+    }
   }
 
  private:
@@ -120,17 +131,17 @@ class BinBits {
   // Mask of the lowest n bits, n in 0..64.
   static uint64_t Below(int32_t n) { return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1; }
 
-  template <typename Word>
-  static int32_t Lowest(int32_t from, int32_t to, Word word) {
-    for (int32_t w = from >> 6; from <= to && w < kWords; ++w) {
-      const uint64_t bits = word(w) & ~Below(from - (w << 6));
-      if (bits != 0) {
-        const int32_t i = (w << 6) + __builtin_ctzll(bits);
-        return i <= to ? i : -1;
-      }
-      from = (w + 1) << 6;
+  // Lowest bin in from..to whose bit, XORed with `flip`, is set, or -1.
+  int32_t Lowest(int32_t from, int32_t to, uint64_t flip) const {
+    if (from > to) return -1;
+    int32_t w = from >> 6;
+    uint64_t bits = (words_[w] ^ flip) & (~uint64_t{0} << (from & 63));
+    while (bits == 0) {
+      if (++w > to >> 6) return -1;
+      bits = words_[w] ^ flip;
     }
-    return -1;
+    const int32_t i = (w << 6) + __builtin_ctzll(bits);
+    return i <= to ? i : -1;
   }
 
   uint64_t words_[kWords] = {};

@@ -65,6 +65,18 @@ void FillDoubles(double* out, int32_t count, double v) {
   for (; k < count; ++k) out[k] = v;
 }
 
+// Sets out[0..kBlock - 1] to v: a fixed count, so the stores need no loop.
+constexpr int32_t kBlock = 16;
+void FillBlock(double* out, double v) {
+#if defined(__SSE2__)
+  const __m128d pair = _mm_set1_pd(v);
+#pragma GCC unroll 8
+  for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(out + k, pair);
+#else
+  for (int32_t k = 0; k < kBlock; ++k) out[k] = v;
+#endif
+}
+
 // 2^e for e within the normal double range.
 double PowerOfTwo(int32_t e) {
   const uint64_t bits = static_cast<uint64_t>(e + 1023) << 52;
@@ -95,10 +107,10 @@ void EdgeRuns(const int64_t* steps, const BinBits& edges, int32_t binCount, doub
   int64_t units = steps[0];
   runs.Add(0, static_cast<double>(units) * unit, true);
   const int32_t last = binCount - 1;
-  for (int32_t i = edges.LowestIn(1, last); i >= 0; i = edges.LowestIn(i + 1, last)) {
+  edges.ForEachIn(1, last, [&](int32_t i) {
     units += steps[i];
     runs.Add(i, static_cast<double>(units) * unit, true);
-  }
+  });
   runs.start[runs.count] = binCount;
 }
 
@@ -124,17 +136,13 @@ void ProfileRuns::Of(const double* bins, int32_t binCount) {
 
 // Writes run r into `bins`. Runs are written lowest first, so a block of
 // kBlock bins may run past the end of run r: the runs above overwrite it.
-// Runs up to kBlock bins long (most) then need no loop whose length varies.
+// Only blocks that stay inside the profile are written whole.
 void ProfileRuns::FillRun(double* bins, int32_t r) const {
-  constexpr int32_t kBlock = 16;
-  const int32_t from = start[r];
-  const int32_t length = start[r + 1] - from;
-  if (from + kBlock > start[count]) {
-    FillDoubles(bins + from, length, value[r]);
-    return;
-  }
-  FillDoubles(bins + from, kBlock, value[r]);
-  if (length > kBlock) FillDoubles(bins + from + kBlock, length - kBlock, value[r]);
+  const int32_t to = start[r + 1];
+  const int32_t end = start[count];
+  int32_t i = start[r];
+  for (; i < to && i + kBlock <= end; i += kBlock) FillBlock(bins + i, value[r]);
+  if (i < to) FillDoubles(bins + i, to - i, value[r]);
 }
 
 // Writes the runs into bins 0..start[count] - 1: run by run when runs are
