@@ -87,58 +87,46 @@ void PrefixSums(int32_t* x, int32_t count) {
 }
 #endif
 
-// Runs of bins with equal whole percentages of the largest bin, with the
-// mean percentage of all bins and the runs that may hold a peak.
+// The whole percentage of the largest bin of each run of the profile, with
+// the mean percentage of all bins and the runs that may hold a peak.
+// Neighbouring runs may share a percentage.
 struct PercentRuns {
-  int32_t start[kMaxSegmentBins + 1];
-  int32_t percent[kMaxSegmentBins];
+  const int32_t* start;
+  int32_t percent[kMaxSegmentBins + 1];
   int32_t count = 0;
   double mean = 0.0;
   // Runs of at least 60 percent that begin before the last bin (which is
-  // never a peak), lowest first.
+  // never a peak), lowest first; whether one of them exceeds 100 percent.
   int32_t candidate[kMaxSegmentBins];
   int32_t candidates = 0;
+  bool beyondFull = false;
 
-  PercentRuns(const ProfileRuns& runs, int32_t binCount) {
+  PercentRuns(const ProfileRuns& runs, int32_t binCount) : start(runs.start), count(runs.count) {
     double largest = runs.value[0];
     for (int32_t r = 1; r < runs.count && !runs.largestIsOne; ++r) {
       if (runs.value[r] > largest) largest = runs.value[r];
     }
     if (runs.largestIsOne) largest = 1.0;
     if (largest == 0.0) largest = 1.0;
-    int32_t percents[kMaxSegmentBins + 1];
-    Percents(runs.value, runs.count, largest, percents);
-    Merge(runs.start, percents, runs.count, binCount);
+    Percents(runs.value, runs.count, largest, percent);
+    mean = PercentSum(runs.start, percent, runs.count) / binCount;
+    // Only the last run can begin at the last bin.
+    GatherCandidates(count - static_cast<int32_t>(start[count - 1] >= binCount - 1));
   }
 
  private:
-  // Merges runs of equal percentages (without a branch, as in ProfileRuns)
-  // and notes the candidates in the same pass.
-  void Merge(const int32_t* __restrict runStart, const int32_t* __restrict percents,
-             int32_t runCount, int32_t binCount) {
-    int32_t* __restrict starts = start;
-    int32_t* __restrict levels = percent;
-    int32_t* __restrict peaks = candidate;
-    const int32_t lastBin = binCount - 1;
-    int32_t previous = ~percents[0];
-    int32_t n = 0;
+  // Runs 0..runCount - 1 of at least 60 percent, without a branch per run.
+  void GatherCandidates(int32_t runCount) {
+    int32_t m = 0;
+    int32_t beyond = 0;
     for (int32_t r = 0; r < runCount; ++r) {
-      const int32_t p = percents[r];
-      const int32_t s = runStart[r];
-      const int32_t begins = static_cast<int32_t>(p != previous);
-      previous = p;
-      *starts = s;
-      *levels = p;
-      *peaks = n;
-      peaks += begins & static_cast<int32_t>(p >= kPeakPercent) & static_cast<int32_t>(s < lastBin);
-      starts += begins;
-      levels += begins;
-      n += begins;
+      const int32_t p = percent[r];
+      candidate[m] = r;
+      m += static_cast<int32_t>(p >= kPeakPercent);
+      beyond |= static_cast<int32_t>(p > kFullPercent);
     }
-    *starts = binCount;
-    count = n;
-    candidates = static_cast<int32_t>(peaks - candidate);
-    mean = PercentSum(runStart, percents, runCount) / binCount;
+    candidates = m;
+    beyondFull = beyond != 0;
   }
 
   // The sum of the percentages of all bins. They are whole numbers, so their
@@ -168,7 +156,8 @@ struct PercentRuns {
 };
 
 // Node segmentation over runs of equal percentages. Within a run every bin
-// but the first has direction 0, so the walks that grow a node can stop only
+// but the first has direction 0 (and so has the first when it equals the run
+// before), so the walks that grow a node can stop only
 // at a marked bin (found in a bit set) or at the first bin of a run (found by
 // stepping over runs; the runs stepped over join the node, so each is stepped
 // over about once). Marks are per bin.
@@ -220,12 +209,8 @@ class NodeGrower {
     constexpr int32_t kBuckets = 44;
     const int32_t count = runs_.candidates;
     const int32_t* percent = runs_.percent;
-    int32_t beyondFull = 0;
-    for (int32_t c = 0; c < count; ++c) {
-      beyondFull |= static_cast<int32_t>(percent[runs_.candidate[c]] > kFullPercent);
-    }
     std::copy(runs_.candidate, runs_.candidate + count, order);
-    if (beyondFull != 0) {
+    if (runs_.beyondFull) {
       std::sort(order, order + count, [percent](int32_t a, int32_t b) {
         return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
       });
@@ -244,7 +229,7 @@ class NodeGrower {
   }
 
   // Whether the first bin of run q (q >= 1) lies below the mean and falls
-  // from, or rises from, run q - 1 (neighbouring runs differ).
+  // from, or rises from, run q - 1 (the direction of that bin).
   bool Falls(int32_t q) const {
     return runs_.percent[q] < runs_.mean && runs_.percent[q] < runs_.percent[q - 1];
   }
