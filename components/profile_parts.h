@@ -53,6 +53,9 @@ struct BarSpans {
   double quotient[kPaddedBars];
   double share[kPaddedBars];
   int32_t count = 0;
+  // Whether entry k belongs to bar k of the window (every bar in range);
+  // otherwise only the bars that fill bins are listed.
+  bool aligned = false;
   // Biased exponent fields of the least and greatest non-zero share (2047
   // for one that is not finite); 0 for both when every share is zero.
   int32_t leastExponent = 0;
@@ -73,10 +76,64 @@ struct BarSpans {
   bool RoundSharePairs();
 };
 
+// The bars and spans of one window.
+struct SpanWork {
+  WindowBars bars;
+  BarSpans spans;
+};
+
+// An earlier window whose spans hold for the bars it shares with the next
+// one: bar k of the next window is bar k - shift of the earlier one.
+struct SpanReuse {
+  const SpanWork* earlier;
+  int64_t shift;
+};
+
 // Spreads each bar of the window over the bins its range covers: the bins of
 // every bar, then its share (volume over the count of bins it spans, clipped
-// ones included, rounded to single precision). Returns the total volume.
-double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans);
+// ones included, rounded to single precision). Bars that `reuse` (when not
+// null) holds with the same bits are copied. Returns the total volume.
+double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
+                     const SpanReuse* reuse, BarSpans& spans);
+
+// The last window's bars and spans, kept from one build to the next. The
+// bins and quotient of a bar depend only on its low, high and volume and on
+// the window's lowest low, bin size and bin count: where those four are the
+// same bits, the next window takes them over instead of dividing again.
+class SpanCache {
+ public:
+  // The workspace of the next build (not the one kept).
+  SpanWork& Next() { return work_[1 - kept_]; }
+
+  // The kept window, for a next window whose newest bar is bar number
+  // `newestBar`, when the key matches and its spans are aligned; else
+  // `valid` is false.
+  SpanReuse Reuse(int64_t newestBar, double lowest, double binSize, int32_t binCount,
+                  bool& valid) const {
+    valid =
+        valid_ && binCount_ == binCount && SameBits(lowest_, lowest) && SameBits(binSize_, binSize);
+    return {&work_[kept_], newestBar - newestBar_};
+  }
+
+  // Keeps the window just built in Next().
+  void Keep(int64_t newestBar, double lowest, double binSize, int32_t binCount) {
+    kept_ = 1 - kept_;
+    valid_ = work_[kept_].spans.aligned;
+    newestBar_ = newestBar;
+    lowest_ = lowest;
+    binSize_ = binSize;
+    binCount_ = binCount;
+  }
+
+ private:
+  SpanWork work_[2];
+  int32_t kept_ = 0;
+  bool valid_ = false;
+  int64_t newestBar_ = 0;
+  double lowest_ = 0.0;
+  double binSize_ = 0.0;
+  int32_t binCount_ = 0;
+};
 
 class BinBits {
  public:
@@ -192,4 +249,9 @@ void NormaliseRuns(ProfileRuns& runs, double total, double scale);
 void SegmentRuns(const ProfileRuns& runs, int32_t binCount, ProfileNodes& nodes);
 
 }  // namespace profile
+
+struct ProfileCache {
+  profile::SpanCache spans;
+};
+
 }  // namespace zeb

@@ -69,52 +69,120 @@ __m128i Min32(__m128i a, __m128i b) {
 }
 #endif
 
+#if defined(__SSE2__)
+// What every pair of bars of one window shares in SpanPair.
+struct SpanConstants {
+  __m128d offset;
+  __m128d size;
+  __m128d limit = _mm_set1_pd(2147483647.0);
+  __m128i one = _mm_set1_epi32(1);
+  __m128i lastBin;
+  __m128i pastLast;
+
+  SpanConstants(double lowest, double binSize, int32_t binCount)
+      : offset(_mm_set1_pd(lowest)),
+        size(_mm_set1_pd(binSize)),
+        lastBin(_mm_set1_epi32(binCount - 1)),
+        pastLast(_mm_set1_epi32(binCount)) {}
+};
+
+// Bars k and k + 1 of SpanBarsInRange; returns a bit per bar that lies in
+// range.
+int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
+  const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), c.offset), c.size);
+  const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), c.offset), c.size);
+  const int inRange = _mm_movemask_pd(
+      _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, _mm_setzero_pd()), _mm_cmple_pd(lp, hp)),
+                 _mm_cmplt_pd(hp, c.limit)));
+  const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), c.one);
+  const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), c.one);
+  const __m128i last = Min32(hi, c.lastBin);
+  const __m128i empty = _mm_cmpgt_epi32(lo, last);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k), Min32(lo, c.pastLast));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
+  const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
+  const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
+  const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), c.one));
+  _mm_storeu_pd(spans.quotient + k, _mm_div_pd(volume, divisor));
+  return inRange;
+}
+
+// Bars k and k + 1 (k + 1 the pad when it is `count`) taken over from bars j
+// and j + 1 of the earlier window when they have the same low, high and
+// volume bits there; false, changing nothing, otherwise. 64-bit lanes are
+// equal when both of their 32-bit halves are.
+bool TakePair(const WindowBars& bars, int32_t k, const SpanWork& earlier, int32_t j,
+              BarSpans& spans) {
+  const auto load = [](const double* x) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+  };
+  const WindowBars& kept = earlier.bars;
+  const __m128i same =
+      _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi32(load(bars.low + k), load(kept.low + j)),
+                                  _mm_cmpeq_epi32(load(bars.high + k), load(kept.high + j))),
+                    _mm_cmpeq_epi32(load(bars.volume + k), load(kept.volume + j)));
+  const bool pad = k + 1 == bars.count;
+  const int needed = pad ? 0x00ff : 0xffff;
+  if ((_mm_movemask_epi8(same) & needed) != needed) return false;
+  const BarSpans& from = earlier.spans;
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k),
+                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.first + j)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k),
+                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.last + j)));
+  _mm_storeu_pd(spans.quotient + k, _mm_loadu_pd(from.quotient + j));
+  if (pad) spans.quotient[k + 1] = 0.0;  // as SpanPair gives the zero pad
+  return true;
+}
+
+// The bars k..upTo - 1 of the window that may be in `reuse`'s window (bars
+// 0..count - 1 there, k - shift).
+void KeptRange(const WindowBars& bars, const SpanReuse* reuse, int32_t& from, int32_t& upTo) {
+  from = bars.count;
+  upTo = 0;
+  if (reuse == nullptr) return;
+  const int64_t shift = reuse->shift;
+  from = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(shift, 0), bars.count));
+  upTo = static_cast<int32_t>(
+      std::min<int64_t>(std::max<int64_t>(reuse->earlier->bars.count + shift, 0), bars.count));
+}
+#endif
+
 // The bars of the window with their bins (floor of the bin position + 1),
 // clipped to the profile, when every bar's positions lie in
 // 0 <= low <= high < 2^31 - 1 (every bar within the window's range does):
 // there truncation is the floor and nothing overflows 32 bits. Two bars at a
 // time; a bar that reaches no bin keeps an empty span (first past last) and
-// a zero volume, so its share is zero. Returns false when a bar lies outside
-// that range; `total` is then incomplete. Without SSE2 the general
-// SpanAnyBars does all of it.
-bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans,
-                     double& total) {
+// a zero volume, so its share is zero. A pair of bars that `reuse` holds is
+// copied from it: its bins and quotient are a function of its own bits and
+// of the window's lowest low, bin size and bin count, which `reuse` shares.
+// Returns false when a bar lies outside that range; `total` is then
+// incomplete. Without SSE2 the general SpanAnyBars does all of it.
+bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
+                     const SpanReuse* reuse, BarSpans& spans, double& total) {
 #if defined(__SSE2__)
-  const __m128d offset = _mm_set1_pd(bars.lowest);
-  const __m128d size = _mm_set1_pd(binSize);
-  const __m128d zero = _mm_setzero_pd();
-  const __m128d limit = _mm_set1_pd(2147483647.0);
-  const __m128i one = _mm_set1_epi32(1);
-  const __m128i lastBin = _mm_set1_epi32(binCount - 1);
-  const __m128i pastLast = _mm_set1_epi32(binCount);
+  const SpanConstants constants(bars.lowest, binSize, binCount);
+  int32_t keptFrom = 0;
+  int32_t keptUpTo = 0;
+  KeptRange(bars, reuse, keptFrom, keptUpTo);
   int inRange = 3;
   for (int32_t k = 0; k < bars.count; k += 2) {
     total = total + bars.volume[k];
     // The pad after an odd count is not a bar.
     const int pad = k + 1 < bars.count ? 0 : 2;
     if (pad == 0) total = total + bars.volume[k + 1];
-    const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), offset), size);
-    const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), offset), size);
-    inRange &=
-        pad | _mm_movemask_pd(_mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, zero), _mm_cmple_pd(lp, hp)),
-                                         _mm_cmplt_pd(hp, limit)));
-    const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), one);
-    const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), one);
-    const __m128i last = Min32(hi, lastBin);
-    const __m128i empty = _mm_cmpgt_epi32(lo, last);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k), Min32(lo, pastLast));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
-    const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
-    const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
-    const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
-    _mm_storeu_pd(spans.quotient + k, _mm_div_pd(volume, divisor));
+    const bool kept =
+        k >= keptFrom && std::min(k + 2, bars.count) <= keptUpTo &&
+        TakePair(bars, k, *reuse->earlier, static_cast<int32_t>(k - reuse->shift), spans);
+    if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
   }
   spans.count = bars.count;
-  return inRange == 3;
+  spans.aligned = inRange == 3;
+  return spans.aligned;
 #else
   static_cast<void>(bars);
   static_cast<void>(binSize);
   static_cast<void>(binCount);
+  static_cast<void>(reuse);
   static_cast<void>(spans);
   static_cast<void>(total);
   return false;
@@ -211,9 +279,11 @@ bool BarSpans::RoundSharePairs() {
 #endif
 }
 
-double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans) {
+double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
+                     const SpanReuse* reuse, BarSpans& spans) {
   double total = 0.0;
-  if (!SpanBarsInRange(bars, binSize, binCount, spans, total)) {
+  if (!SpanBarsInRange(bars, binSize, binCount, reuse, spans, total)) {
+    spans.aligned = false;
     total = 0.0;
     SpanAnyBars(bars, binSize, binCount, spans, total);
   }
