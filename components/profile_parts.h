@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "components/volume_profile.h"
 #include "core/indicator.h"
 
@@ -28,6 +32,30 @@ inline bool SameBits(double a, double b) {
   std::memcpy(&x, &a, sizeof x);
   std::memcpy(&y, &b, sizeof y);
   return x == y;
+}
+
+// The operation that Quotients applies before its division.
+enum class Before { Subtract, Multiply };
+
+// out[k] = (x[k] - operand) / divisor or (x[k] * operand) / divisor for
+// k < count (count rounded up to even): independent divisions, two per
+// instruction where SSE2 is available. Packed and scalar SSE2 arithmetic
+// round alike, so the bits are those of the scalar expression.
+inline void Quotients(const double* x, int32_t count, Before before, double operand, double divisor,
+                      double* out) {
+#if defined(__SSE2__)
+  const __m128d a = _mm_set1_pd(operand);
+  const __m128d d = _mm_set1_pd(divisor);
+  for (int32_t k = 0; k < count; k += 2) {
+    const __m128d v = _mm_loadu_pd(x + k);
+    const __m128d first = before == Before::Subtract ? _mm_sub_pd(v, a) : _mm_mul_pd(v, a);
+    _mm_storeu_pd(out + k, _mm_div_pd(first, d));
+  }
+#else
+  for (int32_t k = 0; k < count; ++k) {
+    out[k] = (before == Before::Subtract ? x[k] - operand : x[k] * operand) / divisor;
+  }
+#endif
 }
 
 // The low, high and volume of a window of bars, newest first, read once,

@@ -15,21 +15,6 @@ namespace zeb {
 namespace profile {
 namespace {
 
-// out[k] = x[k] * factor / divisor for k < count (count rounded up to even),
-// as above. x * 1.0 is x for every value arithmetic yields (all but
-// signalling NaNs), so a factor of 1.0 gives x[k] / divisor.
-void ScaledQuotients(const double* x, int32_t count, double factor, double divisor, double* out) {
-#if defined(__SSE2__)
-  const __m128d f = _mm_set1_pd(factor);
-  const __m128d d = _mm_set1_pd(divisor);
-  for (int32_t k = 0; k < count; k += 2) {
-    _mm_storeu_pd(out + k, _mm_div_pd(_mm_mul_pd(_mm_loadu_pd(x + k), f), d));
-  }
-#else
-  for (int32_t k = 0; k < count; ++k) out[k] = x[k] * factor / divisor;
-#endif
-}
-
 // Rounds x[0..count - 1] (count rounded up to even) to single precision two
 // at a time, as RoundToSingle does, when every value is below 2^127 in
 // magnitude: there the packed conversion rounds as the scalar one does, in
@@ -238,7 +223,9 @@ void NormaliseBins(double* profile, int32_t binCount, double total, double scale
 void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   double* value = runs.value;
   value[runs.count] = 0.0;
-  ScaledQuotients(value, runs.count, 1.0, total, value);
+  // x * 1.0 is x for every value arithmetic yields (all but signalling
+  // NaNs), so a factor of 1.0 gives x / total.
+  Quotients(value, runs.count, Before::Multiply, 1.0, total, value);
   if (!RoundPairsToSingle(value, runs.count)) {
     for (int32_t r = 0; r < runs.count; ++r) value[r] = RoundToSingle(value[r]);
   }
@@ -250,7 +237,7 @@ void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   // x = L when L is finite and positive.
   runs.largestIsOne = scale == 1.0 && largest > 0.0 && std::isfinite(largest);
   if (largest == 0.0) largest = 1.0;
-  ScaledQuotients(value, runs.count, scale, largest, value);
+  Quotients(value, runs.count, Before::Multiply, scale, largest, value);
 }
 
 }  // namespace profile

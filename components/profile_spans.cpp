@@ -34,24 +34,9 @@ bool FloorToInt(double value, int64_t& result) {
   return true;
 }
 
-// out[k] = (x[k] - offset) / divisor for k < count (count rounded up to even):
-// independent divisions, two per instruction where SSE2 is available. Packed
-// and scalar SSE2 arithmetic round alike, so the bits are those of the
-// scalar expression.
-void OffsetQuotients(const double* x, int32_t count, double offset, double divisor, double* out) {
-#if defined(__SSE2__)
-  const __m128d o = _mm_set1_pd(offset);
-  const __m128d d = _mm_set1_pd(divisor);
-  for (int32_t k = 0; k < count; k += 2) {
-    _mm_storeu_pd(out + k, _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(x + k), o), d));
-  }
-#else
-  for (int32_t k = 0; k < count; ++k) out[k] = (x[k] - offset) / divisor;
-#endif
-}
-
-// out[k] = x[k] / y[k] for k < count (count rounded up to even), as above.
-void Quotients(const double* x, const double* y, int32_t count, double* out) {
+// out[k] = x[k] / y[k] for k < count (count rounded up to even), as
+// Quotients does.
+void PairQuotients(const double* x, const double* y, int32_t count, double* out) {
 #if defined(__SSE2__)
   for (int32_t k = 0; k < count; k += 2) {
     _mm_storeu_pd(out + k, _mm_div_pd(_mm_loadu_pd(x + k), _mm_loadu_pd(y + k)));
@@ -196,8 +181,8 @@ void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSp
                  double& total) {
   double lowPositions[kPaddedBars];
   double highPositions[kPaddedBars];
-  OffsetQuotients(bars.low, bars.count, bars.lowest, binSize, lowPositions);
-  OffsetQuotients(bars.high, bars.count, bars.lowest, binSize, highPositions);
+  Quotients(bars.low, bars.count, Before::Subtract, bars.lowest, binSize, lowPositions);
+  Quotients(bars.high, bars.count, Before::Subtract, bars.lowest, binSize, highPositions);
   int32_t n = 0;
   for (int32_t k = 0; k < bars.count; ++k) {
     total = total + bars.volume[k];
@@ -218,7 +203,7 @@ void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSp
   spans.count = n;
   spans.volume[n] = 0.0;
   spans.divisor[n] = 1.0;
-  Quotients(spans.volume, spans.divisor, n, spans.quotient);
+  PairQuotients(spans.volume, spans.divisor, n, spans.quotient);
 }
 
 }  // namespace
