@@ -118,15 +118,14 @@ struct PercentRuns {
   // Runs 0..runCount - 1 of at least 60 percent, without a branch per run.
   void GatherCandidates(int32_t runCount) {
     int32_t m = 0;
-    int32_t beyond = 0;
     for (int32_t r = 0; r < runCount; ++r) {
-      const int32_t p = percent[r];
       candidate[m] = r;
-      m += static_cast<int32_t>(p >= kPeakPercent);
-      beyond |= static_cast<int32_t>(p > kFullPercent);
+      m += static_cast<int32_t>(percent[r] >= kPeakPercent);
     }
     candidates = m;
-    beyondFull = beyond != 0;
+    int32_t fullest = 0;
+    for (int32_t c = 0; c < m; ++c) fullest = std::max(fullest, percent[candidate[c]]);
+    beyondFull = fullest > kFullPercent;
   }
 
   // The sum of the percentages of all bins. They are whole numbers, so their

@@ -15,29 +15,58 @@ namespace zeb {
 namespace profile {
 namespace {
 
-// Rounds x[0..count - 1] (count rounded up to even) to single precision two
-// at a time, as RoundToSingle does, when every value is below 2^127 in
-// magnitude: there the packed conversion rounds as the scalar one does, in
-// any rounding mode, and never overflows. Returns false, changing nothing,
-// otherwise (NaN included).
-bool RoundPairsToSingle(double* x, int32_t count) {
+// The largest of the rounded values as RoundAndFindLargest scans them, from
+// the largest of two lanes that each scanned a subsequence of them in order
+// (both lanes starting from value 0): each lane holds the first of its
+// greatest values, and the strictly greater lane holds the overall one. Lanes
+// equal in value but not in bits (+0.0 and -0.0) leave it open: false.
+bool SettleLanes(const double* lanes, double& largest) {
+  if (lanes[1] > lanes[0] || lanes[0] > lanes[1] || SameBits(lanes[0], lanes[1])) {
+    largest = lanes[1] > lanes[0] ? lanes[1] : lanes[0];
+    return true;
+  }
+  return false;
+}
+
+// Rounds value[0..count - 1] to single precision as RoundToSingle does and
+// returns the largest (value[0] first, replaced only by a strictly greater
+// value). Pairs are rounded together where SSE2 is available and every
+// value is below 2^127 in magnitude (there the packed conversion rounds as
+// the scalar one does, in any rounding mode, and never overflows), and
+// scanned in two lanes: MAXPD gives x > m ? x : m, the scalar step.
+double RoundAndFindLargest(double* value, int32_t count) {
+  value[0] = RoundToSingle(value[0]);
+  int32_t k = 1;
 #if defined(__SSE2__)
   const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   const __m128d limit = _mm_set1_pd(0x1p127);
-  int below = 3;
-  for (int32_t k = 0; k < count; k += 2) {
-    below &= _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(_mm_loadu_pd(x + k), magnitude), limit));
+  __m128d lanes = _mm_set1_pd(value[0]);
+  for (; k + 1 < count; k += 2) {
+    const __m128d q = _mm_loadu_pd(value + k);
+    if (_mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit)) != 3) break;
+    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+    _mm_storeu_pd(value + k, rounded);
+    lanes = _mm_max_pd(rounded, lanes);
   }
-  if (below != 3) return false;
-  for (int32_t k = 0; k < count; k += 2) {
-    _mm_storeu_pd(x + k, _mm_cvtps_pd(_mm_cvtpd_ps(_mm_loadu_pd(x + k))));
+  if (k + 1 >= count) {
+    double lane[2];
+    _mm_storeu_pd(lane, lanes);
+    // The value left over after the pairs is the last of lane 0.
+    if (k < count) {
+      value[k] = RoundToSingle(value[k]);
+      if (value[k] > lane[0]) lane[0] = value[k];
+      k = count;
+    }
+    double largest = 0.0;
+    if (SettleLanes(lane, largest)) return largest;
   }
-  return true;
-#else
-  static_cast<void>(x);
-  static_cast<void>(count);
-  return false;
 #endif
+  for (; k < count; ++k) value[k] = RoundToSingle(value[k]);
+  double largest = value[0];
+  for (int32_t r = 1; r < count; ++r) {
+    if (value[r] > largest) largest = value[r];
+  }
+  return largest;
 }
 
 // Sets out[0..count - 1] to v, two at a time where SSE2 is available.
@@ -226,13 +255,7 @@ void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   // x * 1.0 is x for every value arithmetic yields (all but signalling
   // NaNs), so a factor of 1.0 gives x / total.
   Quotients(value, runs.count, Before::Multiply, 1.0, total, value);
-  if (!RoundPairsToSingle(value, runs.count)) {
-    for (int32_t r = 0; r < runs.count; ++r) value[r] = RoundToSingle(value[r]);
-  }
-  double largest = value[0];
-  for (int32_t r = 1; r < runs.count; ++r) {
-    if (value[r] > largest) largest = value[r];
-  }
+  double largest = RoundAndFindLargest(value, runs.count);
   // x * 1.0 / L is x / L: at most 1.0 for every x <= L, and exactly 1.0 for
   // x = L when L is finite and positive.
   runs.largestIsOne = scale == 1.0 && largest > 0.0 && std::isfinite(largest);

@@ -1,9 +1,8 @@
-#include "indicators/swing_map.h"
-
 #include <iterator>
 
 #include "components/parameter_table.h"
 #include "components/series_stats.h"
+#include "indicators/swing_map.h"
 
 namespace zeb {
 namespace {
