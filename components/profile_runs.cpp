@@ -19,7 +19,8 @@ namespace {
 // the largest of two lanes that each scanned a subsequence of them in order
 // (both lanes starting from value 0): each lane holds the first of its
 // greatest values, and the strictly greater lane holds the overall one. Lanes
-// equal in value but not in bits (+0.0 and -0.0) leave it open: false.
+// equal in value but not in bits (+0.0 and -0.0) leave it open: false (a
+// zero largest becomes 1.0 either way, but the scan stays exact).
 bool SettleLanes(const double* lanes, double& largest) {
   if (lanes[1] > lanes[0] || lanes[0] > lanes[1] || SameBits(lanes[0], lanes[1])) {
     largest = lanes[1] > lanes[0] ? lanes[1] : lanes[0];
