@@ -55,39 +55,35 @@ __m128i Min32(__m128i a, __m128i b) {
 #endif
 
 #if defined(__SSE2__)
-// What every pair of bars of one window shares in SpanPair.
+// What every pair of bars of one window shares in SpanPair (scalars: the
+// vectors are formed where they are used, so that none lives in memory).
 struct SpanConstants {
-  __m128d offset;
-  __m128d size;
-  __m128d limit = _mm_set1_pd(2147483647.0);
-  __m128i one = _mm_set1_epi32(1);
-  __m128i lastBin;
-  __m128i pastLast;
-
-  SpanConstants(double lowest, double binSize, int32_t binCount)
-      : offset(_mm_set1_pd(lowest)),
-        size(_mm_set1_pd(binSize)),
-        lastBin(_mm_set1_epi32(binCount - 1)),
-        pastLast(_mm_set1_epi32(binCount)) {}
+  double lowest;
+  double binSize;
+  int32_t binCount;
 };
 
 // Bars k and k + 1 of SpanBarsInRange; returns a bit per bar that lies in
 // range.
 int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
-  const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), c.offset), c.size);
-  const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), c.offset), c.size);
+  const __m128d offset = _mm_set1_pd(c.lowest);
+  const __m128d size = _mm_set1_pd(c.binSize);
+  const __m128i one = _mm_set1_epi32(1);
+  const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), offset), size);
+  const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), offset), size);
   const int inRange = _mm_movemask_pd(
       _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, _mm_setzero_pd()), _mm_cmple_pd(lp, hp)),
-                 _mm_cmplt_pd(hp, c.limit)));
-  const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), c.one);
-  const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), c.one);
-  const __m128i last = Min32(hi, c.lastBin);
+                 _mm_cmplt_pd(hp, _mm_set1_pd(2147483647.0))));
+  const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), one);
+  const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), one);
+  const __m128i last = Min32(hi, _mm_set1_epi32(c.binCount - 1));
   const __m128i empty = _mm_cmpgt_epi32(lo, last);
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k), Min32(lo, c.pastLast));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k),
+                   Min32(lo, _mm_set1_epi32(c.binCount)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
   const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
   const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
-  const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), c.one));
+  const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
   _mm_storeu_pd(spans.quotient + k, _mm_div_pd(volume, divisor));
   return inRange;
 }
@@ -145,7 +141,7 @@ void KeptRange(const WindowBars& bars, const SpanReuse* reuse, int32_t& from, in
 bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
                      const SpanReuse* reuse, BarSpans& spans, double& total) {
 #if defined(__SSE2__)
-  const SpanConstants constants(bars.lowest, binSize, binCount);
+  const SpanConstants constants{bars.lowest, binSize, binCount};
   int32_t keptFrom = 0;
   int32_t keptUpTo = 0;
   KeptRange(bars, reuse, keptFrom, keptUpTo);
