@@ -167,6 +167,8 @@ class NodeGrower {
   // Grows every node, fullest peak first, the lowest bin first among equals:
   // runs of at least 60 percent in that order, each until it has no unmarked
   // bin left (marks are only ever added). The last bin is never a peak.
+  // Neighbouring runs of one percentage come one after the other in that
+  // order, so their bins are taken lowest first, as if they were one run.
   void GrowAll() {
     int32_t order[kMaxSegmentBins];
     const int32_t candidates = OrderCandidates(order);
