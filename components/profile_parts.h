@@ -77,7 +77,8 @@ struct BarSpans {
   int32_t last[kPaddedBars];
   double volume[kPaddedBars];
   double divisor[kPaddedBars];
-  // Volume over divisor, and that rounded to single precision.
+  // Volume over divisor (kept only when not aligned), and that rounded to
+  // single precision.
   double quotient[kPaddedBars];
   double share[kPaddedBars];
   int32_t count = 0;
@@ -99,6 +100,9 @@ struct BarSpans {
 
   // Rounds each quotient to single precision and notes the exponent range.
   void RoundShares();
+
+  // Notes the exponent range of the shares.
+  void NoteExponents();
 
  private:
   bool RoundSharePairs();
@@ -125,7 +129,7 @@ double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
                      const SpanReuse* reuse, BarSpans& spans);
 
 // The last window's bars and spans, kept from one build to the next. The
-// bins and quotient of a bar depend only on its low, high and volume and on
+// bins and share of a bar depend only on its low, high and volume and on
 // the window's lowest low, bin size and bin count: where those four are the
 // same bits, the next window takes them over instead of dividing again.
 class SpanCache {

@@ -63,8 +63,16 @@ struct SpanConstants {
   int32_t binCount;
 };
 
-// Bars k and k + 1 of SpanBarsInRange; returns a bit per bar that lies in
-// range.
+// A bit per lane whose magnitude is below 2^127: there the packed
+// conversion to single precision rounds as RoundToSingle does, in any
+// rounding mode, and never overflows (NaN is not below).
+int BelowSingleLimit(__m128d x) {
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  return _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(x, magnitude), _mm_set1_pd(0x1p127)));
+}
+
+// Bars k and k + 1 of SpanBarsInRange, with their shares; returns a bit per
+// bar that lies in range and whose share rounds as RoundToSingle does.
 int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
   const __m128d offset = _mm_set1_pd(c.lowest);
   const __m128d size = _mm_set1_pd(c.binSize);
@@ -84,8 +92,9 @@ int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans
   const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
   const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
   const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
-  _mm_storeu_pd(spans.quotient + k, _mm_div_pd(volume, divisor));
-  return inRange;
+  const __m128d quotient = _mm_div_pd(volume, divisor);
+  _mm_storeu_pd(spans.share + k, _mm_cvtps_pd(_mm_cvtpd_ps(quotient)));
+  return inRange & BelowSingleLimit(quotient);
 }
 
 // Bars k and k + 1 (k + 1 the pad when it is `count`) taken over from bars j
@@ -110,8 +119,8 @@ bool TakePair(const WindowBars& bars, int32_t k, const SpanWork& earlier, int32_
                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.first + j)));
   _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k),
                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.last + j)));
-  _mm_storeu_pd(spans.quotient + k, _mm_loadu_pd(from.quotient + j));
-  if (pad) spans.quotient[k + 1] = 0.0;  // as SpanPair gives the zero pad
+  _mm_storeu_pd(spans.share + k, _mm_loadu_pd(from.share + j));
+  if (pad) spans.share[k + 1] = 0.0;  // as SpanPair gives the zero pad
   return true;
 }
 
@@ -134,9 +143,10 @@ void KeptRange(const WindowBars& bars, const SpanReuse* reuse, int32_t& from, in
 // there truncation is the floor and nothing overflows 32 bits. Two bars at a
 // time; a bar that reaches no bin keeps an empty span (first past last) and
 // a zero volume, so its share is zero. A pair of bars that `reuse` holds is
-// copied from it: its bins and quotient are a function of its own bits and
+// copied from it: its bins and share are a function of its own bits and
 // of the window's lowest low, bin size and bin count, which `reuse` shares.
-// Returns false when a bar lies outside that range; `total` is then
+// Returns false when a bar lies outside that range or its share would not
+// round as RoundToSingle does (BelowSingleLimit); `total` is then
 // incomplete. Without SSE2 the general SpanAnyBars does all of it.
 bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
                      const SpanReuse* reuse, BarSpans& spans, double& total) {
@@ -206,8 +216,55 @@ void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSp
 
 // Rounds each quotient to single precision and notes the exponent range.
 void BarSpans::RoundShares() {
-  if (RoundSharePairs()) return;
-  for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(quotient[k]);
+  if (!RoundSharePairs()) {
+    for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(quotient[k]);
+  }
+  NoteExponents();
+}
+
+// RoundShares two at a time where SSE2 is available, when every quotient
+// is below 2^127 in magnitude (BelowSingleLimit). False otherwise.
+bool BarSpans::RoundSharePairs() {
+#if defined(__SSE2__)
+  int below = 3;
+  for (int32_t k = 0; k < count; k += 2) {
+    const __m128d q = _mm_loadu_pd(quotient + k);
+    below &= BelowSingleLimit(q);
+    _mm_storeu_pd(share + k, _mm_cvtps_pd(_mm_cvtpd_ps(q)));
+  }
+  return below == 3;
+#else
+  return false;
+#endif
+}
+
+// The least and greatest exponent fields of the non-zero shares (count
+// rounded up to even: the pad share is zero). Two at a time where SSE2 is
+// available: the fields (at most 2047) are taken as 16-bit lanes, zero
+// shares raised to 0x7fff for the least.
+void BarSpans::NoteExponents() {
+#if defined(__SSE2__)
+  const __m128i field = _mm_set1_epi32(kExponentField);
+  const __m128i none = _mm_set1_epi32(0x7fff);
+  const __m128i upper = _mm_set1_epi32(0x7fff0000);
+  __m128i least = _mm_set1_epi16(0x7fff);
+  __m128i greatest = _mm_setzero_si128();
+  for (int32_t k = 0; k < count; k += 2) {
+    // The high halves of the two doubles, shifted down to their fields.
+    const __m128i high = _mm_shuffle_epi32(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(share + k)), _MM_SHUFFLE(3, 3, 3, 1));
+    const __m128i e = _mm_and_si128(_mm_srli_epi32(high, 20), field);
+    greatest = _mm_max_epi16(greatest, e);
+    const __m128i zero = _mm_cmpeq_epi32(e, _mm_setzero_si128());
+    least = _mm_min_epi16(least, _mm_or_si128(_mm_or_si128(e, _mm_and_si128(zero, none)), upper));
+  }
+  int16_t lanes[16];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), least);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), greatest);
+  leastExponent = std::min(lanes[0], lanes[2]);
+  greatestExponent = std::max(lanes[8], lanes[10]);
+  if (leastExponent == 0x7fff) leastExponent = 0;
+#else
   // Zero shares (field 0) count as the greatest field for the least.
   uint32_t least = ~0u;
   uint32_t greatest = 0;
@@ -218,56 +275,19 @@ void BarSpans::RoundShares() {
   }
   leastExponent = static_cast<int32_t>(least + 1);
   greatestExponent = static_cast<int32_t>(greatest);
-}
-
-// RoundShares two at a time where SSE2 is available, when every quotient
-// is below 2^127 in magnitude: there the packed conversion rounds as the
-// scalar one does, in any rounding mode, and never overflows. False
-// otherwise (NaN included). The exponent fields (at most 2047) are taken
-// as 16-bit lanes, zero shares raised to 0x7fff for the least.
-bool BarSpans::RoundSharePairs() {
-#if defined(__SSE2__)
-  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  const __m128d limit = _mm_set1_pd(0x1p127);
-  const __m128i field = _mm_set1_epi32(kExponentField);
-  const __m128i none = _mm_set1_epi32(0x7fff);
-  const __m128i upper = _mm_set1_epi32(0x7fff0000);
-  __m128i least = _mm_set1_epi16(0x7fff);
-  __m128i greatest = _mm_setzero_si128();
-  int below = 3;
-  for (int32_t k = 0; k < count; k += 2) {
-    const __m128d q = _mm_loadu_pd(quotient + k);
-    below &= _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit));
-    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
-    _mm_storeu_pd(share + k, rounded);
-    // The high halves of the two doubles, shifted down to their fields.
-    const __m128i high = _mm_shuffle_epi32(_mm_castpd_si128(rounded), _MM_SHUFFLE(3, 3, 3, 1));
-    const __m128i e = _mm_and_si128(_mm_srli_epi32(high, 20), field);
-    greatest = _mm_max_epi16(greatest, e);
-    const __m128i zero = _mm_cmpeq_epi32(e, _mm_setzero_si128());
-    least = _mm_min_epi16(least, _mm_or_si128(_mm_or_si128(e, _mm_and_si128(zero, none)), upper));
-  }
-  if (below != 3) return false;
-  int16_t lanes[16];
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), least);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), greatest);
-  leastExponent = std::min(lanes[0], lanes[2]);
-  greatestExponent = std::max(lanes[8], lanes[10]);
-  if (leastExponent == 0x7fff) leastExponent = 0;
-  return true;
-#else
-  return false;
 #endif
 }
 
 double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
                      const SpanReuse* reuse, BarSpans& spans) {
   double total = 0.0;
-  if (!SpanBarsInRange(bars, binSize, binCount, reuse, spans, total)) {
-    spans.aligned = false;
-    total = 0.0;
-    SpanAnyBars(bars, binSize, binCount, spans, total);
+  if (SpanBarsInRange(bars, binSize, binCount, reuse, spans, total)) {
+    spans.NoteExponents();
+    return total;
   }
+  spans.aligned = false;
+  total = 0.0;
+  SpanAnyBars(bars, binSize, binCount, spans, total);
   spans.RoundShares();
   return total;
 }
