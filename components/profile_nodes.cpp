@@ -67,56 +67,108 @@ void Percents(const double* value, int32_t count, double largest, int32_t* out) 
     out[r] = Percent((unit ? value[r] : value[r] / largest) * 100);
 }
 
-// Runs of bins with equal whole percentages of the largest bin, with the
-// mean percentage of all bins.
+#if defined(__SSE2__)
+// Inclusive prefix sums of x[0..count - 1], count a multiple of 4, four at
+// a time: integer additions, exact in any order.
+void PrefixSums(int32_t* x, int32_t count) {
+  __m128i carry = _mm_setzero_si128();
+  for (int32_t i = 0; i < count; i += 4) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
+    v = _mm_add_epi32(v, carry);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(x + i), v);
+    carry = _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3));
+  }
+}
+#else
+void PrefixSums(int32_t* x, int32_t count) {
+  for (int32_t i = 1; i < count; ++i) x[i] += x[i - 1];
+}
+#endif
+
+// The whole percentage of the largest bin of each run of the profile, with
+// the mean percentage of all bins and the runs that may hold a peak.
+// Neighbouring runs may share a percentage.
 struct PercentRuns {
-  int32_t start[kMaxSegmentBins + 1];
-  int32_t percent[kMaxSegmentBins];
+  const int32_t* start;
+  int32_t percent[kMaxSegmentBins + 1];
   int32_t count = 0;
   double mean = 0.0;
+  // Runs of at least 60 percent that begin before the last bin (which is
+  // never a peak), lowest first; whether one of them exceeds 100 percent.
+  int32_t candidate[kMaxSegmentBins];
+  int32_t candidates = 0;
+  bool beyondFull = false;
 
-  PercentRuns(const ProfileRuns& runs, int32_t binCount) {
+  PercentRuns(const ProfileRuns& runs, int32_t binCount) : start(runs.start), count(runs.count) {
     double largest = runs.value[0];
     for (int32_t r = 1; r < runs.count && !runs.largestIsOne; ++r) {
       if (runs.value[r] > largest) largest = runs.value[r];
     }
     if (runs.largestIsOne) largest = 1.0;
     if (largest == 0.0) largest = 1.0;
-    int32_t percents[kMaxSegmentBins + 1];
-    Percents(runs.value, runs.count, largest, percents);
-    // The percentages are whole numbers, so their sum as doubles is exact in
-    // any order (200 of them stay far below 2^53): it is formed as an integer.
-    int64_t sum = 0;
-    int32_t previous = 0;
-    for (int32_t r = 0; r < runs.count; ++r) {
-      const int32_t p = percents[r];
-      sum += int64_t{p} * (runs.start[r + 1] - runs.start[r]);
-      // Runs of equal percentages merge; no branch, as in ProfileRuns.
-      const bool begins = r == 0 || p != previous;
-      previous = p;
-      start[count] = runs.start[r];
-      percent[count] = p;
-      count += static_cast<int32_t>(begins);
+    Percents(runs.value, runs.count, largest, percent);
+    mean = PercentSum(runs.start, percent, runs.count) / binCount;
+    // Only the last run can begin at the last bin.
+    GatherCandidates(count - static_cast<int32_t>(start[count - 1] >= binCount - 1));
+  }
+
+ private:
+  // Runs 0..runCount - 1 of at least 60 percent, without a branch per run.
+  void GatherCandidates(int32_t runCount) {
+    int32_t m = 0;
+    for (int32_t r = 0; r < runCount; ++r) {
+      candidate[m] = r;
+      m += static_cast<int32_t>(percent[r] >= kPeakPercent);
     }
-    start[count] = binCount;
-    mean = static_cast<double>(sum) / binCount;
+    candidates = m;
+    int32_t fullest = 0;
+    for (int32_t c = 0; c < m; ++c) fullest = std::max(fullest, percent[candidate[c]]);
+    beyondFull = fullest > kFullPercent;
+  }
+
+  // The sum of the percentages of all bins. They are whole numbers, so their
+  // sum as doubles is exact in any order: every product of a percentage and
+  // a run length, and every partial sum, stays below 2^31 * 200 < 2^53.
+  static double PercentSum(const int32_t* runStart, const int32_t* percents, int32_t runCount) {
+    int32_t r = 0;
+    double sum = 0.0;
+#if defined(__SSE2__)
+    __m128d pairs = _mm_setzero_pd();
+    for (; r + 1 < runCount; r += 2) {
+      const __m128i from = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(runStart + r));
+      const __m128i to = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(runStart + r + 1));
+      const __m128i p = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(percents + r));
+      pairs = _mm_add_pd(pairs,
+                         _mm_mul_pd(_mm_cvtepi32_pd(p), _mm_cvtepi32_pd(_mm_sub_epi32(to, from))));
+    }
+    double lanes[2];
+    _mm_storeu_pd(lanes, pairs);
+    sum = lanes[0] + lanes[1];
+#endif
+    for (; r < runCount; ++r) {
+      sum += static_cast<double>(percents[r]) * (runStart[r + 1] - runStart[r]);
+    }
+    return sum;
   }
 };
 
 // Node segmentation over runs of equal percentages. Within a run every bin
-// but the first has direction 0, so the walks that grow a node can stop only
+// but the first has direction 0 (and so has the first when it equals the run
+// before), so the walks that grow a node can stop only
 // at a marked bin (found in a bit set) or at the first bin of a run (found by
 // stepping over runs; the runs stepped over join the node, so each is stepped
 // over about once). Marks are per bin.
 class NodeGrower {
  public:
-  NodeGrower(const PercentRuns& runs, int32_t binCount) : runs_(runs), binCount_(binCount) {
-    FillInts(mark_, binCount, 0);
-  }
+  NodeGrower(const PercentRuns& runs, int32_t binCount) : runs_(runs), binCount_(binCount) {}
 
   // Grows every node, fullest peak first, the lowest bin first among equals:
   // runs of at least 60 percent in that order, each until it has no unmarked
   // bin left (marks are only ever added). The last bin is never a peak.
+  // Neighbouring runs of one percentage come one after the other in that
+  // order, so their bins are taken lowest first, as if they were one run.
   void GrowAll() {
     int32_t order[kMaxSegmentBins];
     const int32_t candidates = OrderCandidates(order);
@@ -137,54 +189,48 @@ class NodeGrower {
     nodes.bounds[0] = 0;
     nodes.boundCount = 1;
     const int32_t last = binCount_ - 1;
-    for (int32_t i = changes_.LowestIn(1, last); i >= 0; i = changes_.LowestIn(i + 1, last)) {
-      if (mark_[i] == kPeakMark) {
+    changes_.ForEachIn(1, last, [this, &nodes](int32_t i) {
+      const int32_t mark = Mark(i);
+      const int32_t before = Mark(i - 1);
+      if (mark == kPeakMark) {
         Append(nodes.peaks, nodes.peakCount, i);
-      } else if (mark_[i] != mark_[i - 1] && mark_[i - 1] != kPeakMark) {
+      } else if (mark != before && before != kPeakMark) {
         Append(nodes.bounds, nodes.boundCount, i);
       }
-    }
+    });
     Append(nodes.bounds, nodes.boundCount, last);
   }
 
  private:
-  // The runs that may hold a peak (at least 60 percent, not only the last
-  // bin), fullest first and lower runs first among equals. Percentages up to
-  // 100 are bucketed; a profile with larger ones (only negative volumes give
-  // those) is sorted.
+  // The candidate runs, fullest first and lower runs first among equals.
+  // Percentages up to 100 are counted into buckets; a profile with larger
+  // ones (only negative volumes give those) is sorted.
   int32_t OrderCandidates(int32_t* order) const {
-    constexpr int32_t kBuckets = kFullPercent - kPeakPercent + 1;
-    // One spare bucket past the end counts what is not bucketed.
-    int32_t bucketStart[kBuckets + 2] = {};
-    int32_t count = 0;
-    bool beyondFull = false;
-    // No branch on eligibility: it varies from run to run.
-    for (int32_t r = 0; r < runs_.count; ++r) {
-      const int32_t p = runs_.percent[r];
-      const bool eligible = p >= kPeakPercent && runs_.start[r] < binCount_ - 1;
-      order[count] = r;
-      count += static_cast<int32_t>(eligible);
-      beyondFull = beyondFull || (eligible && p > kFullPercent);
-      ++bucketStart[eligible && p <= kFullPercent ? kFullPercent - p + 1 : kBuckets + 1];
-    }
+    // Buckets by 100 - percent, padded to a multiple of 4.
+    constexpr int32_t kBuckets = 44;
+    const int32_t count = runs_.candidates;
     const int32_t* percent = runs_.percent;
-    if (beyondFull) {
+    std::copy(runs_.candidate, runs_.candidate + count, order);
+    if (runs_.beyondFull) {
       std::sort(order, order + count, [percent](int32_t a, int32_t b) {
         return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
       });
       return count;
     }
-    for (int32_t b = 1; b <= kBuckets; ++b) bucketStart[b] += bucketStart[b - 1];
-    int32_t sorted[kMaxSegmentBins];
+    if (count < 2) return count;
+    // bucketEnd[b + 1] counts bucket b, then (summed) where bucket b + 1 begins.
+    int32_t bucketEnd[kBuckets + 1] = {};
+    for (int32_t c = 0; c < count; ++c) ++bucketEnd[kFullPercent - percent[order[c]] + 1];
+    PrefixSums(bucketEnd + 1, kBuckets);
     for (int32_t c = 0; c < count; ++c) {
-      sorted[bucketStart[kFullPercent - percent[order[c]]]++] = order[c];
+      const int32_t r = runs_.candidate[c];
+      order[bucketEnd[kFullPercent - percent[r]]++] = r;
     }
-    std::copy(sorted, sorted + count, order);
     return count;
   }
 
   // Whether the first bin of run q (q >= 1) lies below the mean and falls
-  // from, or rises from, run q - 1 (neighbouring runs differ).
+  // from, or rises from, run q - 1 (the direction of that bin).
   bool Falls(int32_t q) const {
     return runs_.percent[q] < runs_.mean && runs_.percent[q] < runs_.percent[q - 1];
   }
@@ -225,6 +271,10 @@ class NodeGrower {
     changes_.Set(peak);
     changes_.Set(peak + 1);
   }
+
+  // The mark of bin i: 0 for a bin no node has reached (mark_ holds only
+  // the marks set).
+  int32_t Mark(int32_t i) const { return marked_.Has(i) ? mark_[i] : 0; }
 
   const PercentRuns& runs_;
   int32_t binCount_;

@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "components/volume_profile.h"
 #include "core/indicator.h"
 
@@ -30,6 +34,30 @@ inline bool SameBits(double a, double b) {
   return x == y;
 }
 
+// The operation that Quotients applies before its division.
+enum class Before { Subtract, Multiply };
+
+// out[k] = (x[k] - operand) / divisor or (x[k] * operand) / divisor for
+// k < count (count rounded up to even): independent divisions, two per
+// instruction where SSE2 is available. Packed and scalar SSE2 arithmetic
+// round alike, so the bits are those of the scalar expression.
+inline void Quotients(const double* x, int32_t count, Before before, double operand, double divisor,
+                      double* out) {
+#if defined(__SSE2__)
+  const __m128d a = _mm_set1_pd(operand);
+  const __m128d d = _mm_set1_pd(divisor);
+  for (int32_t k = 0; k < count; k += 2) {
+    const __m128d v = _mm_loadu_pd(x + k);
+    const __m128d first = before == Before::Subtract ? _mm_sub_pd(v, a) : _mm_mul_pd(v, a);
+    _mm_storeu_pd(out + k, _mm_div_pd(first, d));
+  }
+#else
+  for (int32_t k = 0; k < count; ++k) {
+    out[k] = (before == Before::Subtract ? x[k] - operand : x[k] * operand) / divisor;
+  }
+#endif
+}
+
 // The low, high and volume of a window of bars, newest first, read once,
 // with the window's lowest low and highest high. The entry after the last bar
 // is a zero pad.
@@ -49,10 +77,14 @@ struct BarSpans {
   int32_t last[kPaddedBars];
   double volume[kPaddedBars];
   double divisor[kPaddedBars];
-  // Volume over divisor, and that rounded to single precision.
+  // Volume over divisor (kept only when not aligned), and that rounded to
+  // single precision.
   double quotient[kPaddedBars];
   double share[kPaddedBars];
   int32_t count = 0;
+  // Whether entry k belongs to bar k of the window (every bar in range);
+  // otherwise only the bars that fill bins are listed.
+  bool aligned = false;
   // Biased exponent fields of the least and greatest non-zero share (2047
   // for one that is not finite); 0 for both when every share is zero.
   int32_t leastExponent = 0;
@@ -69,18 +101,76 @@ struct BarSpans {
   // Rounds each quotient to single precision and notes the exponent range.
   void RoundShares();
 
+  // Notes the exponent range of the shares.
+  void NoteExponents();
+
  private:
   bool RoundSharePairs();
 };
 
+// The bars and spans of one window.
+struct SpanWork {
+  WindowBars bars;
+  BarSpans spans;
+};
+
+// An earlier window whose spans hold for the bars it shares with the next
+// one: bar k of the next window is bar k - shift of the earlier one.
+struct SpanReuse {
+  const SpanWork* earlier;
+  int64_t shift;
+};
+
 // Spreads each bar of the window over the bins its range covers: the bins of
 // every bar, then its share (volume over the count of bins it spans, clipped
-// ones included, rounded to single precision). Returns the total volume.
-double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans);
+// ones included, rounded to single precision). Bars that `reuse` (when not
+// null) holds with the same bits are copied. Returns the total volume.
+double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
+                     const SpanReuse* reuse, BarSpans& spans);
+
+// The last window's bars and spans, kept from one build to the next. The
+// bins and share of a bar depend only on its low, high and volume and on
+// the window's lowest low, bin size and bin count: where those four are the
+// same bits, the next window takes them over instead of dividing again.
+class SpanCache {
+ public:
+  // The workspace of the next build (not the one kept).
+  SpanWork& Next() { return work_[1 - kept_]; }
+
+  // The kept window, for a next window whose newest bar is bar number
+  // `newestBar`, when the key matches and its spans are aligned; else
+  // `valid` is false.
+  SpanReuse Reuse(int64_t newestBar, double lowest, double binSize, int32_t binCount,
+                  bool& valid) const {
+    valid =
+        valid_ && binCount_ == binCount && SameBits(lowest_, lowest) && SameBits(binSize_, binSize);
+    return {&work_[kept_], newestBar - newestBar_};
+  }
+
+  // Keeps the window just built in Next().
+  void Keep(int64_t newestBar, double lowest, double binSize, int32_t binCount) {
+    kept_ = 1 - kept_;
+    valid_ = work_[kept_].spans.aligned;
+    newestBar_ = newestBar;
+    lowest_ = lowest;
+    binSize_ = binSize;
+    binCount_ = binCount;
+  }
+
+ private:
+  SpanWork work_[2];
+  int32_t kept_ = 0;
+  bool valid_ = false;
+  int64_t newestBar_ = 0;
+  double lowest_ = 0.0;
+  double binSize_ = 0.0;
+  int32_t binCount_ = 0;
+};
 
 class BinBits {
  public:
   void Set(int32_t i) { words_[i >> 6] |= uint64_t{1} << (i & 63); }
+  bool Has(int32_t i) const { return ((words_[i >> 6] >> (i & 63)) & 1) != 0; }
 
   // Sets bins from..to - 1.
   void SetRange(int32_t from, int32_t to) {
@@ -92,26 +182,36 @@ class BinBits {
   }
 
   // Lowest bin in from..to (inclusive) that is set here, or -1.
-  int32_t LowestIn(int32_t from, int32_t to) const {
-    return Lowest(from, to, [this](int32_t w) { return words_[w]; });
-  }
+  int32_t LowestIn(int32_t from, int32_t to) const { return Lowest(from, to, 0); }
 
   // Lowest bin in from..to that is clear here, or -1.
-  int32_t LowestClearIn(int32_t from, int32_t to) const {
-    return Lowest(from, to, [this](int32_t w) { return ~words_[w]; });
-  }
+  int32_t LowestClearIn(int32_t from, int32_t to) const { return Lowest(from, to, ~uint64_t{0}); }
 
   // Highest bin in from..to that is set, or -1.
   int32_t HighestIn(int32_t from, int32_t to) const {
-    for (int32_t w = to >> 6; to >= from; --w) {
-      const uint64_t bits = words_[w] & Below(to - (w << 6) + 1);
-      if (bits != 0) {
-        const int32_t i = (w << 6) + 63 - __builtin_clzll(bits);
-        return i >= from ? i : -1;
-      }
-      to = (w << 6) - 1;
+    if (from > to) return -1;
+    int32_t w = to >> 6;
+    uint64_t bits = words_[w] & (~uint64_t{0} >> (63 - (to & 63)));
+    while (bits == 0) {
+      if (--w < from >> 6) return -1;
+      bits = words_[w];
     }
-    return -1;
+    const int32_t i = (w << 6) + 63 - __builtin_clzll(bits);
+    return i >= from ? i : -1;
+  }
+
+  // Calls f(bin) for every bin in from..to that is set, lowest first.
+  template <typename F>
+  void ForEachIn(int32_t from, int32_t to, F f) const {
+    if (from > to) return;
+    const int32_t lastWord = to >> 6;
+    uint64_t bits = words_[from >> 6] & (~uint64_t{0} << (from & 63));
+    for (int32_t w = from >> 6;;) {
+      if (w == lastWord) bits &= ~uint64_t{0} >> (63 - (to & 63));
+      for (; bits != 0; bits &= bits - 1) f((w << 6) + __builtin_ctzll(bits));
+      if (++w > lastWord) return;
+      bits = words_[w];
+    }
   }
 
  private:
@@ -120,17 +220,17 @@ class BinBits {
   // Mask of the lowest n bits, n in 0..64.
   static uint64_t Below(int32_t n) { return n >= 64 ? ~uint64_t{0} : (uint64_t{1} << n) - 1; }
 
-  template <typename Word>
-  static int32_t Lowest(int32_t from, int32_t to, Word word) {
-    for (int32_t w = from >> 6; from <= to && w < kWords; ++w) {
-      const uint64_t bits = word(w) & ~Below(from - (w << 6));
-      if (bits != 0) {
-        const int32_t i = (w << 6) + __builtin_ctzll(bits);
-        return i <= to ? i : -1;
-      }
-      from = (w + 1) << 6;
+  // Lowest bin in from..to whose bit, XORed with `flip`, is set, or -1.
+  int32_t Lowest(int32_t from, int32_t to, uint64_t flip) const {
+    if (from > to) return -1;
+    int32_t w = from >> 6;
+    uint64_t bits = (words_[w] ^ flip) & (~uint64_t{0} << (from & 63));
+    while (bits == 0) {
+      if (++w > to >> 6) return -1;
+      bits = words_[w] ^ flip;
     }
-    return -1;
+    const int32_t i = (w << 6) + __builtin_ctzll(bits);
+    return i <= to ? i : -1;
   }
 
   uint64_t words_[kWords] = {};
@@ -181,4 +281,9 @@ void NormaliseRuns(ProfileRuns& runs, double total, double scale);
 void SegmentRuns(const ProfileRuns& runs, int32_t binCount, ProfileNodes& nodes);
 
 }  // namespace profile
+
+struct ProfileCache {
+  profile::SpanCache spans;
+};
+
 }  // namespace zeb

@@ -15,44 +15,59 @@ namespace zeb {
 namespace profile {
 namespace {
 
-// out[k] = x[k] * factor / divisor for k < count (count rounded up to even),
-// as above. x * 1.0 is x for every value arithmetic yields (all but
-// signalling NaNs), so a factor of 1.0 gives x[k] / divisor.
-void ScaledQuotients(const double* x, int32_t count, double factor, double divisor, double* out) {
-#if defined(__SSE2__)
-  const __m128d f = _mm_set1_pd(factor);
-  const __m128d d = _mm_set1_pd(divisor);
-  for (int32_t k = 0; k < count; k += 2) {
-    _mm_storeu_pd(out + k, _mm_div_pd(_mm_mul_pd(_mm_loadu_pd(x + k), f), d));
+// The largest of the rounded values as RoundAndFindLargest scans them, from
+// the largest of two lanes that each scanned a subsequence of them in order
+// (both lanes starting from value 0): each lane holds the first of its
+// greatest values, and the strictly greater lane holds the overall one. Lanes
+// equal in value but not in bits (+0.0 and -0.0) leave it open: false (a
+// zero largest becomes 1.0 either way, but the scan stays exact).
+bool SettleLanes(const double* lanes, double& largest) {
+  if (lanes[1] > lanes[0] || lanes[0] > lanes[1] || SameBits(lanes[0], lanes[1])) {
+    largest = lanes[1] > lanes[0] ? lanes[1] : lanes[0];
+    return true;
   }
-#else
-  for (int32_t k = 0; k < count; ++k) out[k] = x[k] * factor / divisor;
-#endif
+  return false;
 }
 
-// Rounds x[0..count - 1] (count rounded up to even) to single precision two
-// at a time, as RoundToSingle does, when every value is below 2^127 in
-// magnitude: there the packed conversion rounds as the scalar one does, in
-// any rounding mode, and never overflows. Returns false, changing nothing,
-// otherwise (NaN included).
-bool RoundPairsToSingle(double* x, int32_t count) {
+// Rounds value[0..count - 1] to single precision as RoundToSingle does and
+// returns the largest (value[0] first, replaced only by a strictly greater
+// value). Pairs are rounded together where SSE2 is available and every
+// value is below 2^127 in magnitude (there the packed conversion rounds as
+// the scalar one does, in any rounding mode, and never overflows), and
+// scanned in two lanes: MAXPD gives x > m ? x : m, the scalar step.
+double RoundAndFindLargest(double* value, int32_t count) {
+  value[0] = RoundToSingle(value[0]);
+  int32_t k = 1;
 #if defined(__SSE2__)
   const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   const __m128d limit = _mm_set1_pd(0x1p127);
-  int below = 3;
-  for (int32_t k = 0; k < count; k += 2) {
-    below &= _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(_mm_loadu_pd(x + k), magnitude), limit));
+  __m128d lanes = _mm_set1_pd(value[0]);
+  for (; k + 1 < count; k += 2) {
+    const __m128d q = _mm_loadu_pd(value + k);
+    if (_mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit)) != 3) break;
+    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+    _mm_storeu_pd(value + k, rounded);
+    lanes = _mm_max_pd(rounded, lanes);
   }
-  if (below != 3) return false;
-  for (int32_t k = 0; k < count; k += 2) {
-    _mm_storeu_pd(x + k, _mm_cvtps_pd(_mm_cvtpd_ps(_mm_loadu_pd(x + k))));
+  if (k + 1 >= count) {
+    double lane[2];
+    _mm_storeu_pd(lane, lanes);
+    // The value left over after the pairs is the last of lane 0.
+    if (k < count) {
+      value[k] = RoundToSingle(value[k]);
+      if (value[k] > lane[0]) lane[0] = value[k];
+      k = count;
+    }
+    double largest = 0.0;
+    if (SettleLanes(lane, largest)) return largest;
   }
-  return true;
-#else
-  static_cast<void>(x);
-  static_cast<void>(count);
-  return false;
 #endif
+  for (; k < count; ++k) value[k] = RoundToSingle(value[k]);
+  double largest = value[0];
+  for (int32_t r = 1; r < count; ++r) {
+    if (value[r] > largest) largest = value[r];
+  }
+  return largest;
 }
 
 // Sets out[0..count - 1] to v, two at a time where SSE2 is available.
@@ -63,6 +78,18 @@ void FillDoubles(double* out, int32_t count, double v) {
   for (; k + 1 < count; k += 2) _mm_storeu_pd(out + k, pair);
 #endif
   for (; k < count; ++k) out[k] = v;
+}
+
+// Sets out[0..kBlock - 1] to v: a fixed count, so the stores need no loop.
+constexpr int32_t kBlock = 16;
+void FillBlock(double* out, double v) {
+#if defined(__SSE2__)
+  const __m128d pair = _mm_set1_pd(v);
+#pragma GCC unroll 8
+  for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(out + k, pair);
+#else
+  for (int32_t k = 0; k < kBlock; ++k) out[k] = v;
+#endif
 }
 
 // 2^e for e within the normal double range.
@@ -95,10 +122,10 @@ void EdgeRuns(const int64_t* steps, const BinBits& edges, int32_t binCount, doub
   int64_t units = steps[0];
   runs.Add(0, static_cast<double>(units) * unit, true);
   const int32_t last = binCount - 1;
-  for (int32_t i = edges.LowestIn(1, last); i >= 0; i = edges.LowestIn(i + 1, last)) {
+  edges.ForEachIn(1, last, [&](int32_t i) {
     units += steps[i];
     runs.Add(i, static_cast<double>(units) * unit, true);
-  }
+  });
   runs.start[runs.count] = binCount;
 }
 
@@ -124,17 +151,13 @@ void ProfileRuns::Of(const double* bins, int32_t binCount) {
 
 // Writes run r into `bins`. Runs are written lowest first, so a block of
 // kBlock bins may run past the end of run r: the runs above overwrite it.
-// Runs up to kBlock bins long (most) then need no loop whose length varies.
+// Only blocks that stay inside the profile are written whole.
 void ProfileRuns::FillRun(double* bins, int32_t r) const {
-  constexpr int32_t kBlock = 16;
-  const int32_t from = start[r];
-  const int32_t length = start[r + 1] - from;
-  if (from + kBlock > start[count]) {
-    FillDoubles(bins + from, length, value[r]);
-    return;
-  }
-  FillDoubles(bins + from, kBlock, value[r]);
-  if (length > kBlock) FillDoubles(bins + from + kBlock, length - kBlock, value[r]);
+  const int32_t to = start[r + 1];
+  const int32_t end = start[count];
+  int32_t i = start[r];
+  for (; i < to && i + kBlock <= end; i += kBlock) FillBlock(bins + i, value[r]);
+  if (i < to) FillDoubles(bins + i, to - i, value[r]);
 }
 
 // Writes the runs into bins 0..start[count] - 1: run by run when runs are
@@ -230,19 +253,15 @@ void NormaliseBins(double* profile, int32_t binCount, double total, double scale
 void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   double* value = runs.value;
   value[runs.count] = 0.0;
-  ScaledQuotients(value, runs.count, 1.0, total, value);
-  if (!RoundPairsToSingle(value, runs.count)) {
-    for (int32_t r = 0; r < runs.count; ++r) value[r] = RoundToSingle(value[r]);
-  }
-  double largest = value[0];
-  for (int32_t r = 1; r < runs.count; ++r) {
-    if (value[r] > largest) largest = value[r];
-  }
+  // x * 1.0 is x for every value arithmetic yields (all but signalling
+  // NaNs), so a factor of 1.0 gives x / total.
+  Quotients(value, runs.count, Before::Multiply, 1.0, total, value);
+  double largest = RoundAndFindLargest(value, runs.count);
   // x * 1.0 / L is x / L: at most 1.0 for every x <= L, and exactly 1.0 for
   // x = L when L is finite and positive.
   runs.largestIsOne = scale == 1.0 && largest > 0.0 && std::isfinite(largest);
   if (largest == 0.0) largest = 1.0;
-  ScaledQuotients(value, runs.count, scale, largest, value);
+  Quotients(value, runs.count, Before::Multiply, scale, largest, value);
 }
 
 }  // namespace profile

@@ -34,24 +34,9 @@ bool FloorToInt(double value, int64_t& result) {
   return true;
 }
 
-// out[k] = (x[k] - offset) / divisor for k < count (count rounded up to even):
-// independent divisions, two per instruction where SSE2 is available. Packed
-// and scalar SSE2 arithmetic round alike, so the bits are those of the
-// scalar expression.
-void OffsetQuotients(const double* x, int32_t count, double offset, double divisor, double* out) {
-#if defined(__SSE2__)
-  const __m128d o = _mm_set1_pd(offset);
-  const __m128d d = _mm_set1_pd(divisor);
-  for (int32_t k = 0; k < count; k += 2) {
-    _mm_storeu_pd(out + k, _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(x + k), o), d));
-  }
-#else
-  for (int32_t k = 0; k < count; ++k) out[k] = (x[k] - offset) / divisor;
-#endif
-}
-
-// out[k] = x[k] / y[k] for k < count (count rounded up to even), as above.
-void Quotients(const double* x, const double* y, int32_t count, double* out) {
+// out[k] = x[k] / y[k] for k < count (count rounded up to even), as
+// Quotients does.
+void PairQuotients(const double* x, const double* y, int32_t count, double* out) {
 #if defined(__SSE2__)
   for (int32_t k = 0; k < count; k += 2) {
     _mm_storeu_pd(out + k, _mm_div_pd(_mm_loadu_pd(x + k), _mm_loadu_pd(y + k)));
@@ -69,52 +54,126 @@ __m128i Min32(__m128i a, __m128i b) {
 }
 #endif
 
+#if defined(__SSE2__)
+// What every pair of bars of one window shares in SpanPair (scalars: the
+// vectors are formed where they are used, so that none lives in memory).
+struct SpanConstants {
+  double lowest;
+  double binSize;
+  int32_t binCount;
+};
+
+// A bit per lane whose magnitude is below 2^127: there the packed
+// conversion to single precision rounds as RoundToSingle does, in any
+// rounding mode, and never overflows (NaN is not below).
+int BelowSingleLimit(__m128d x) {
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  return _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(x, magnitude), _mm_set1_pd(0x1p127)));
+}
+
+// Bars k and k + 1 of SpanBarsInRange, with their shares; returns a bit per
+// bar that lies in range and whose share rounds as RoundToSingle does.
+int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
+  const __m128d offset = _mm_set1_pd(c.lowest);
+  const __m128d size = _mm_set1_pd(c.binSize);
+  const __m128i one = _mm_set1_epi32(1);
+  const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), offset), size);
+  const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), offset), size);
+  const int inRange = _mm_movemask_pd(
+      _mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, _mm_setzero_pd()), _mm_cmple_pd(lp, hp)),
+                 _mm_cmplt_pd(hp, _mm_set1_pd(2147483647.0))));
+  const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), one);
+  const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), one);
+  const __m128i last = Min32(hi, _mm_set1_epi32(c.binCount - 1));
+  const __m128i empty = _mm_cmpgt_epi32(lo, last);
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k),
+                   Min32(lo, _mm_set1_epi32(c.binCount)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
+  const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
+  const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
+  const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
+  const __m128d quotient = _mm_div_pd(volume, divisor);
+  _mm_storeu_pd(spans.share + k, _mm_cvtps_pd(_mm_cvtpd_ps(quotient)));
+  return inRange & BelowSingleLimit(quotient);
+}
+
+// Bars k and k + 1 (k + 1 the pad when it is `count`) taken over from bars j
+// and j + 1 of the earlier window when they have the same low, high and
+// volume bits there; false, changing nothing, otherwise. 64-bit lanes are
+// equal when both of their 32-bit halves are.
+bool TakePair(const WindowBars& bars, int32_t k, const SpanWork& earlier, int32_t j,
+              BarSpans& spans) {
+  const auto load = [](const double* x) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(x));
+  };
+  const WindowBars& kept = earlier.bars;
+  const __m128i same =
+      _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi32(load(bars.low + k), load(kept.low + j)),
+                                  _mm_cmpeq_epi32(load(bars.high + k), load(kept.high + j))),
+                    _mm_cmpeq_epi32(load(bars.volume + k), load(kept.volume + j)));
+  const bool pad = k + 1 == bars.count;
+  const int needed = pad ? 0x00ff : 0xffff;
+  if ((_mm_movemask_epi8(same) & needed) != needed) return false;
+  const BarSpans& from = earlier.spans;
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k),
+                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.first + j)));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k),
+                   _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.last + j)));
+  _mm_storeu_pd(spans.share + k, _mm_loadu_pd(from.share + j));
+  if (pad) spans.share[k + 1] = 0.0;  // as SpanPair gives the zero pad
+  return true;
+}
+
+// The bars k..upTo - 1 of the window that may be in `reuse`'s window (bars
+// 0..count - 1 there, k - shift).
+void KeptRange(const WindowBars& bars, const SpanReuse* reuse, int32_t& from, int32_t& upTo) {
+  from = bars.count;
+  upTo = 0;
+  if (reuse == nullptr) return;
+  const int64_t shift = reuse->shift;
+  from = static_cast<int32_t>(std::min<int64_t>(std::max<int64_t>(shift, 0), bars.count));
+  upTo = static_cast<int32_t>(
+      std::min<int64_t>(std::max<int64_t>(reuse->earlier->bars.count + shift, 0), bars.count));
+}
+#endif
+
 // The bars of the window with their bins (floor of the bin position + 1),
 // clipped to the profile, when every bar's positions lie in
 // 0 <= low <= high < 2^31 - 1 (every bar within the window's range does):
 // there truncation is the floor and nothing overflows 32 bits. Two bars at a
 // time; a bar that reaches no bin keeps an empty span (first past last) and
-// a zero volume, so its share is zero. Returns false when a bar lies outside
-// that range; `total` is then incomplete. Without SSE2 the general
-// SpanAnyBars does all of it.
-bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans,
-                     double& total) {
+// a zero volume, so its share is zero. A pair of bars that `reuse` holds is
+// copied from it: its bins and share are a function of its own bits and
+// of the window's lowest low, bin size and bin count, which `reuse` shares.
+// Returns false when a bar lies outside that range or its share would not
+// round as RoundToSingle does (BelowSingleLimit); `total` is then
+// incomplete. Without SSE2 the general SpanAnyBars does all of it.
+bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
+                     const SpanReuse* reuse, BarSpans& spans, double& total) {
 #if defined(__SSE2__)
-  const __m128d offset = _mm_set1_pd(bars.lowest);
-  const __m128d size = _mm_set1_pd(binSize);
-  const __m128d zero = _mm_setzero_pd();
-  const __m128d limit = _mm_set1_pd(2147483647.0);
-  const __m128i one = _mm_set1_epi32(1);
-  const __m128i lastBin = _mm_set1_epi32(binCount - 1);
-  const __m128i pastLast = _mm_set1_epi32(binCount);
+  const SpanConstants constants{bars.lowest, binSize, binCount};
+  int32_t keptFrom = 0;
+  int32_t keptUpTo = 0;
+  KeptRange(bars, reuse, keptFrom, keptUpTo);
   int inRange = 3;
   for (int32_t k = 0; k < bars.count; k += 2) {
     total = total + bars.volume[k];
     // The pad after an odd count is not a bar.
     const int pad = k + 1 < bars.count ? 0 : 2;
     if (pad == 0) total = total + bars.volume[k + 1];
-    const __m128d lp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.low + k), offset), size);
-    const __m128d hp = _mm_div_pd(_mm_sub_pd(_mm_loadu_pd(bars.high + k), offset), size);
-    inRange &=
-        pad | _mm_movemask_pd(_mm_and_pd(_mm_and_pd(_mm_cmpge_pd(lp, zero), _mm_cmple_pd(lp, hp)),
-                                         _mm_cmplt_pd(hp, limit)));
-    const __m128i lo = _mm_add_epi32(_mm_cvttpd_epi32(lp), one);
-    const __m128i hi = _mm_add_epi32(_mm_cvttpd_epi32(hp), one);
-    const __m128i last = Min32(hi, lastBin);
-    const __m128i empty = _mm_cmpgt_epi32(lo, last);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.first + k), Min32(lo, pastLast));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(spans.last + k), last);
-    const __m128d emptyPair = _mm_castsi128_pd(_mm_shuffle_epi32(empty, _MM_SHUFFLE(1, 1, 0, 0)));
-    const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
-    const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
-    _mm_storeu_pd(spans.quotient + k, _mm_div_pd(volume, divisor));
+    const bool kept =
+        k >= keptFrom && std::min(k + 2, bars.count) <= keptUpTo &&
+        TakePair(bars, k, *reuse->earlier, static_cast<int32_t>(k - reuse->shift), spans);
+    if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
   }
   spans.count = bars.count;
-  return inRange == 3;
+  spans.aligned = inRange == 3;
+  return spans.aligned;
 #else
   static_cast<void>(bars);
   static_cast<void>(binSize);
   static_cast<void>(binCount);
+  static_cast<void>(reuse);
   static_cast<void>(spans);
   static_cast<void>(total);
   return false;
@@ -128,8 +187,8 @@ void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSp
                  double& total) {
   double lowPositions[kPaddedBars];
   double highPositions[kPaddedBars];
-  OffsetQuotients(bars.low, bars.count, bars.lowest, binSize, lowPositions);
-  OffsetQuotients(bars.high, bars.count, bars.lowest, binSize, highPositions);
+  Quotients(bars.low, bars.count, Before::Subtract, bars.lowest, binSize, lowPositions);
+  Quotients(bars.high, bars.count, Before::Subtract, bars.lowest, binSize, highPositions);
   int32_t n = 0;
   for (int32_t k = 0; k < bars.count; ++k) {
     total = total + bars.volume[k];
@@ -150,15 +209,62 @@ void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSp
   spans.count = n;
   spans.volume[n] = 0.0;
   spans.divisor[n] = 1.0;
-  Quotients(spans.volume, spans.divisor, n, spans.quotient);
+  PairQuotients(spans.volume, spans.divisor, n, spans.quotient);
 }
 
 }  // namespace
 
 // Rounds each quotient to single precision and notes the exponent range.
 void BarSpans::RoundShares() {
-  if (RoundSharePairs()) return;
-  for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(quotient[k]);
+  if (!RoundSharePairs()) {
+    for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(quotient[k]);
+  }
+  NoteExponents();
+}
+
+// RoundShares two at a time where SSE2 is available, when every quotient
+// is below 2^127 in magnitude (BelowSingleLimit). False otherwise.
+bool BarSpans::RoundSharePairs() {
+#if defined(__SSE2__)
+  int below = 3;
+  for (int32_t k = 0; k < count; k += 2) {
+    const __m128d q = _mm_loadu_pd(quotient + k);
+    below &= BelowSingleLimit(q);
+    _mm_storeu_pd(share + k, _mm_cvtps_pd(_mm_cvtpd_ps(q)));
+  }
+  return below == 3;
+#else
+  return false;
+#endif
+}
+
+// The least and greatest exponent fields of the non-zero shares (count
+// rounded up to even: the pad share is zero). Two at a time where SSE2 is
+// available: the fields (at most 2047) are taken as 16-bit lanes, zero
+// shares raised to 0x7fff for the least.
+void BarSpans::NoteExponents() {
+#if defined(__SSE2__)
+  const __m128i field = _mm_set1_epi32(kExponentField);
+  const __m128i none = _mm_set1_epi32(0x7fff);
+  const __m128i upper = _mm_set1_epi32(0x7fff0000);
+  __m128i least = _mm_set1_epi16(0x7fff);
+  __m128i greatest = _mm_setzero_si128();
+  for (int32_t k = 0; k < count; k += 2) {
+    // The high halves of the two doubles, shifted down to their fields.
+    const __m128i high = _mm_shuffle_epi32(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(share + k)), _MM_SHUFFLE(3, 3, 3, 1));
+    const __m128i e = _mm_and_si128(_mm_srli_epi32(high, 20), field);
+    greatest = _mm_max_epi16(greatest, e);
+    const __m128i zero = _mm_cmpeq_epi32(e, _mm_setzero_si128());
+    least = _mm_min_epi16(least, _mm_or_si128(_mm_or_si128(e, _mm_and_si128(zero, none)), upper));
+  }
+  int16_t lanes[16];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), least);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), greatest);
+  leastExponent = std::min(lanes[0], lanes[2]);
+  greatestExponent = std::max(lanes[8], lanes[10]);
+  if (leastExponent == 0x7fff) leastExponent = 0;
+#else
   // Zero shares (field 0) count as the greatest field for the least.
   uint32_t least = ~0u;
   uint32_t greatest = 0;
@@ -169,54 +275,19 @@ void BarSpans::RoundShares() {
   }
   leastExponent = static_cast<int32_t>(least + 1);
   greatestExponent = static_cast<int32_t>(greatest);
-}
-
-// RoundShares two at a time where SSE2 is available, when every quotient
-// is below 2^127 in magnitude: there the packed conversion rounds as the
-// scalar one does, in any rounding mode, and never overflows. False
-// otherwise (NaN included). The exponent fields (at most 2047) are taken
-// as 16-bit lanes, zero shares raised to 0x7fff for the least.
-bool BarSpans::RoundSharePairs() {
-#if defined(__SSE2__)
-  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  const __m128d limit = _mm_set1_pd(0x1p127);
-  const __m128i field = _mm_set1_epi32(kExponentField);
-  const __m128i none = _mm_set1_epi32(0x7fff);
-  const __m128i upper = _mm_set1_epi32(0x7fff0000);
-  __m128i least = _mm_set1_epi16(0x7fff);
-  __m128i greatest = _mm_setzero_si128();
-  int below = 3;
-  for (int32_t k = 0; k < count; k += 2) {
-    const __m128d q = _mm_loadu_pd(quotient + k);
-    below &= _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit));
-    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
-    _mm_storeu_pd(share + k, rounded);
-    // The high halves of the two doubles, shifted down to their fields.
-    const __m128i high = _mm_shuffle_epi32(_mm_castpd_si128(rounded), _MM_SHUFFLE(3, 3, 3, 1));
-    const __m128i e = _mm_and_si128(_mm_srli_epi32(high, 20), field);
-    greatest = _mm_max_epi16(greatest, e);
-    const __m128i zero = _mm_cmpeq_epi32(e, _mm_setzero_si128());
-    least = _mm_min_epi16(least, _mm_or_si128(_mm_or_si128(e, _mm_and_si128(zero, none)), upper));
-  }
-  if (below != 3) return false;
-  int16_t lanes[16];
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), least);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), greatest);
-  leastExponent = std::min(lanes[0], lanes[2]);
-  greatestExponent = std::max(lanes[8], lanes[10]);
-  if (leastExponent == 0x7fff) leastExponent = 0;
-  return true;
-#else
-  return false;
 #endif
 }
 
-double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount, BarSpans& spans) {
+double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
+                     const SpanReuse* reuse, BarSpans& spans) {
   double total = 0.0;
-  if (!SpanBarsInRange(bars, binSize, binCount, spans, total)) {
-    total = 0.0;
-    SpanAnyBars(bars, binSize, binCount, spans, total);
+  if (SpanBarsInRange(bars, binSize, binCount, reuse, spans, total)) {
+    spans.NoteExponents();
+    return total;
   }
+  spans.aligned = false;
+  total = 0.0;
+  SpanAnyBars(bars, binSize, binCount, spans, total);
   spans.RoundShares();
   return total;
 }

@@ -25,6 +25,9 @@ using profile::NormaliseRuns;
 using profile::ProfileRuns;
 using profile::SameBits;
 using profile::SegmentRuns;
+using profile::SpanCache;
+using profile::SpanReuse;
+using profile::SpanWork;
 using profile::SpreadVolumes;
 using profile::WindowBars;
 
@@ -134,11 +137,23 @@ void ReadWindow(const Indicator& owner, int32_t start, int32_t barCount, WindowB
   if (count <= kFewBars || !PairedExtremes(bars)) ScanExtremes(bars);
 }
 
+// SpreadVolumes, taking over what `cache` (when not null) kept of the last
+// window, and keeping this one there. Bar `newestBar` is bar 0 of `bars`.
+double Spread(const WindowBars& bars, double binSize, int32_t binCount, int64_t newestBar,
+              SpanCache* cache, BarSpans& spans) {
+  if (cache == nullptr) return SpreadVolumes(bars, binSize, binCount, nullptr, spans);
+  bool valid = false;
+  const SpanReuse reuse = cache->Reuse(newestBar, bars.lowest, binSize, binCount, valid);
+  const double total = SpreadVolumes(bars, binSize, binCount, valid ? &reuse : nullptr, spans);
+  cache->Keep(newestBar, bars.lowest, binSize, binCount);
+  return total;
+}
+
 // Builds the profile into `profile` and, for binCount 1..200, `runs`; false
 // when the runs are not filled (binCount outside that range).
 bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int32_t firstBack,
                   int32_t lastBack, double scale, double& lowest, double& highest,
-                  ProfileRuns& runs) {
+                  ProfileRuns& runs, SpanWork& work, SpanCache* cache) {
   if (lastBack < firstBack) std::swap(firstBack, lastBack);
   if (lastBack > kFarthestBack) lastBack = kFarthestBack;
   int32_t start = firstBack < 0 ? 0 : firstBack;
@@ -146,7 +161,7 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   // nothing outside the series is ever read.
   if (start > kFarthestBack) start = kFarthestBack;
 
-  WindowBars bars;
+  WindowBars& bars = work.bars;
   ReadWindow(owner, start, lastBack < start ? 0 : lastBack - start + 1, bars);
   lowest = bars.lowest;
   highest = bars.highest;
@@ -157,8 +172,8 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   double binSize =
       (bars.highest - bars.lowest) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
   if (binSize == 0.0) binSize = 1.0;
-  BarSpans spans;
-  double total = SpreadVolumes(bars, binSize, binCount, spans);
+  BarSpans& spans = work.spans;
+  double total = Spread(bars, binSize, binCount, owner.barNumber - int64_t{start}, cache, spans);
   if (total == 0.0) total = 1.0;
   profile[binCount] = 0.0;
   if (ExactRuns(spans, binCount, runs)) {
@@ -184,7 +199,9 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
                         int32_t firstBack, int32_t lastBack, double scale, double& lowest,
                         double& highest) {
   ProfileRuns runs;
-  BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs);
+  SpanWork work;
+  BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs, work,
+               nullptr);
 }
 
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes) {
@@ -196,9 +213,13 @@ void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes
 
 void BuildAndSegmentProfile(const Indicator& owner, double* profile, int32_t binCount,
                             int32_t firstBack, int32_t lastBack, double& lowest, double& highest,
-                            ProfileNodes& nodes) {
+                            ProfileNodes& nodes, ProfileCache* cache) {
   ProfileRuns runs;
-  if (!BuildProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs)) {
+  SpanWork local;
+  SpanWork& work = cache != nullptr ? cache->spans.Next() : local;
+  SpanCache* spans = cache != nullptr ? &cache->spans : nullptr;
+  if (!BuildProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs, work,
+                    spans)) {
     SegmentProfile(profile, binCount, nodes);
     return;
   }

@@ -40,10 +40,16 @@ struct ProfileNodes {
 // A binCount outside 2..200 leaves `nodes` untouched.
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes);
 
+// What a caller that builds profile after profile keeps between builds, so
+// that work a window shares with the last one is not done again
+// (components/profile_parts.h).
+struct ProfileCache;
+
 // BuildVolumeProfile with scale 1.0 followed by SegmentProfile on the result,
-// sharing the work of the two: the same profile, extremes and nodes.
+// sharing the work of the two: the same profile, extremes and nodes. With a
+// cache, the results are still exactly those of the window alone.
 void BuildAndSegmentProfile(const Indicator& owner, double* profile, int32_t binCount,
                             int32_t firstBack, int32_t lastBack, double& lowest, double& highest,
-                            ProfileNodes& nodes);
+                            ProfileNodes& nodes, ProfileCache* cache = nullptr);
 
 }  // namespace zeb

@@ -100,7 +100,8 @@ int32_t MarketMap::Calculate(bool isNewBar) {
 
 void MarketMap::MapWindow(int32_t oneBack, int32_t otherBack) {
   ProfileNodes nodes;
-  BuildAndSegmentProfile(*this, profile, binCount, oneBack, otherBack, lowest, highest, nodes);
+  BuildAndSegmentProfile(*this, profile, binCount, oneBack, otherBack, lowest, highest, nodes,
+                         &cache_);
   for (int32_t i = 0; i < binCount; ++i) nodeMarks[i] = 0.0;
   // Bounds are written after peaks.
   for (int32_t i = 0; i < nodes.peakCount; ++i) nodeMarks[nodes.peaks[i]] = kPeakMark;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/profile_parts.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
 
@@ -35,6 +36,10 @@ class MarketMap : public Indicator {
   // Rebuilds the profile of the bars between the two offsets (either order)
   // and marks its nodes.
   void MapWindow(int32_t oneBack, int32_t otherBack);
+
+ private:
+  // The last window's work, which the next one takes over where it can.
+  ProfileCache cache_;
 };
 
 }  // namespace zeb

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "components/profile_parts.h"
 #include "core/indicator.h"
 #include "reference/profile_api.h"
 
@@ -385,6 +386,58 @@ TEST(VolumeProfile, MatchesTheFirstVersionBitForBit) {
       }
       ExpectSameNodes(nodes, want);
     }
+  }
+}
+
+// A cache carried from window to window gives the bits of a build without
+// one: bars that slide on, are revised in place (also between builds) or
+// jump, windows that move
+// either way, bin counts that change, and extremes that mostly stay put (so
+// that most bars are taken over), with now and then a bar out of range.
+TEST(VolumeProfile, CachedWindowsMatchUncachedOnes) {
+  ProfileCases cases(4242);
+  BarStore store;
+  ProfileCache cache;
+  int32_t binCount = 199;
+  for (int32_t n = 0; n < 30000; ++n) {
+    const double low = cases.Below(3) == 0 ? 10.0 : 10.0 + cases.Below(40) * 0.25;
+    // A high below its low puts the bar out of range.
+    const double high = cases.Below(100) == 0
+                            ? low - 0.5
+                            : (cases.Below(3) == 0 ? 20.0 : low + cases.Below(40) * 0.25);
+    const double volume = cases.Below(50) == 0 ? -1e300 : 100.0 + cases.Below(900);
+    const int32_t step = cases.Below(10);
+    if (step == 0) {  // the newest bar revised
+      store.lowSeries.SetCurrent(low);
+      store.highSeries.SetCurrent(high);
+      store.volumeSeries.SetCurrent(volume);
+    } else {
+      const int32_t pushes = step == 1 ? 3 : 1;  // a jump stores the bar again
+      for (int32_t i = 0; i < pushes; ++i) store.Add(low, high, volume);
+      // Now and then the bar number lags the pushes: the bits still decide.
+      store.barNumber += step == 2 ? 0 : pushes;
+    }
+    // Bars stored without a build between them, as a same-bar revision is.
+    if (cases.Below(3) == 0) continue;
+    if (cases.Below(500) == 0) binCount = 1 + cases.Below(200);
+    const int32_t nearer = cases.Below(4) == 0 ? cases.Below(20) : 0;
+    const int32_t farther = cases.Below(8) == 0 ? cases.Below(300) : 298;
+    Built plain;
+    Built cached;
+    plain.profile.assign(201, -7.0);
+    cached.profile.assign(201, -7.0);
+    ProfileNodes plainNodes;
+    ProfileNodes cachedNodes;
+    BuildAndSegmentProfile(store, plain.profile.data(), binCount, nearer, farther, plain.lowest,
+                           plain.highest, plainNodes);
+    BuildAndSegmentProfile(store, cached.profile.data(), binCount, farther, nearer, cached.lowest,
+                           cached.highest, cachedNodes, &cache);
+    SCOPED_TRACE(testing::Message() << "call " << n << " bins " << binCount);
+    for (size_t i = 0; i < plain.profile.size(); ++i) {
+      ASSERT_EQ(Bits(cached.profile[i]), Bits(plain.profile[i])) << "bin " << i;
+    }
+    ASSERT_EQ(Peaks(cachedNodes), Peaks(plainNodes));
+    ASSERT_EQ(Bounds(cachedNodes), Bounds(plainNodes));
   }
 }
 
