@@ -1,6 +1,7 @@
 #include "components/slow_stochastic.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "components/series_stats.h"
@@ -9,7 +10,11 @@ namespace zeb {
 namespace {
 
 bool SameBits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
+  uint64_t bitsA = 0;
+  uint64_t bitsB = 0;
+  std::memcpy(&bitsA, &a, sizeof a);
+  std::memcpy(&bitsB, &b, sizeof b);
+  return bitsA == bitsB;
 }
 
 // The side of the highest high: its test and its ordered walk.

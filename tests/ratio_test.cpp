@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "components/series_stats.h"
@@ -26,7 +27,11 @@ class Bars : public Indicator {
 };
 
 bool SameBits(double a, double b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
+  uint64_t bitsA = 0;
+  uint64_t bitsB = 0;
+  std::memcpy(&bitsA, &a, sizeof a);
+  std::memcpy(&bitsB, &b, sizeof b);
+  return bitsA == bitsB;
 }
 
 // Long windows carry their extremes from one update to the next; whatever the
