@@ -39,10 +39,13 @@ void VolumeImbalance::Update(const Indicator& indicator, bool isNewBar, int32_t 
     negativeSeries.SetCurrent(negativePart);
   }
   // Both window sums newest first from 0.0, the order that fixes their
-  // rounding (as SeriesSum), in one pass over the two series.
+  // rounding (as SeriesSum), in one walk over the two series.
   double sp = 0.0;
   double sn = 0.0;
-  WindowSumPair(positiveSeries, negativeSeries, window, sp, sn);
+  positiveSeries.ForEachBackWith(negativeSeries, 0, window, [&sp, &sn](double p, double n) {
+    sp += p;
+    sn += n;
+  });
   positive = positiveAverage.Update(averageLength, sp);
   negative = negativeAverage.Update(averageLength, sn);
 }

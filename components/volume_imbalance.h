@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "components/exp_average.h"
-#include "components/window_series.h"
+#include "core/ring_series.h"
 
 namespace zeb {
 
@@ -21,8 +21,8 @@ class VolumeImbalance {
   void Update(const Indicator& indicator, bool isNewBar, int32_t window, int32_t averageLength,
               double& positive, double& negative);
 
-  WindowSeries<kCapacity> positiveSeries;
-  WindowSeries<kCapacity> negativeSeries;
+  RingSeries positiveSeries{kCapacity};
+  RingSeries negativeSeries{kCapacity};
   ExpAverage positiveAverage;
   ExpAverage negativeAverage;
 };
