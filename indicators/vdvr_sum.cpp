@@ -75,18 +75,16 @@ void VDVRSum::SetParameter(int32_t index, double parameter) {
 }
 
 int32_t VDVRSum::Calculate(bool isNewBar) {
-  // The volume imbalance and the logarithm read only the volumes and the
-  // stochastic only the prices, so the order is free: the volume work goes
-  // first, where its sums need not wait behind the stochastic's chain.
+  const bool newDate = IsNewDate();
+  const double q = stochastic.Update(*this, lookback, sumLength);
+
+  const double v = volumeSeries.Get(0);
+  const double lv = v > 0.0 ? std::log(v) : v;
+  const double position = range.Update((q - 0.5) * lv, periods, newDate);
+
   double positive = 0.0;
   double negative = 0.0;
   imbalance.Update(*this, isNewBar, imbalanceWindow, 1, positive, negative);
-  const double v = volumeSeries.Newest();
-  const double lv = v > 0.0 ? std::log(v) : v;
-
-  const bool newDate = IsNewDate();
-  const double q = stochastic.Update(*this, lookback, sumLength);
-  const double position = range.Update((q - 0.5) * lv, periods, newDate);
   weightedSeries.Push(std::fabs(positive * position) - std::fabs(negative * position));
   value = WindowAverage(weightedSeries, averageLength);
   return 0;
