@@ -19,8 +19,30 @@ class SlowStochastic {
 
   double Update(const Indicator& bars, int32_t lookback, int32_t sumLength);
 
+  // Windows of at least kCarriedFrom bars carry their highest high and
+  // lowest low over from the previous update where that provably gives the
+  // bits of SeriesHighestLowest; shorter ones cost no more to walk than the
+  // tests that allow the carry.
+  static constexpr int32_t kCarriedFrom = 16;
+
   WindowSeries<kCapacity> rangeSeries;        // highest high minus lowest low, one per calculation
   WindowSeries<kCapacity> closeOffsetSeries;  // close minus lowest low, one per calculation
+
+ private:
+  // One extreme of the last update's window and what it was taken over.
+  struct Tracked {
+    double extreme = 0.0;
+    double newest = 0.0;  // the window's newest value
+    bool usable = false;  // the extreme is not NaN
+  };
+  void CarriedExtremes(const Indicator& bars, int32_t lookback, double& highest, double& lowest);
+  template <typename Side>
+  static double Carried(const RingSeries& series, int32_t n, bool sameWindow, Tracked& tracked);
+
+  int32_t trackedBar_ = 0;
+  int32_t trackedLookback_ = 0;
+  Tracked high_;
+  Tracked low_;
 };
 
 }  // namespace zeb

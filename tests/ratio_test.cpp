@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+
+#include "components/series_stats.h"
+#include "components/slow_stochastic.h"
 #include "interface/registry.h"
 #include "support/bars.h"
 
@@ -12,6 +17,55 @@ using test::Feed;
 
 Ratio& Instance(int32_t h) {
   return *static_cast<Ratio*>(registry::Find(h));
+}
+
+// A bare bar store for driving the stochastic directly.
+class Bars : public Indicator {
+ public:
+  double Value(int32_t) override { return 0.0; }
+  int32_t Calculate(bool) override { return 0; }
+};
+
+bool SameBits(double a, double b) {
+  uint64_t bitsA = 0;
+  uint64_t bitsB = 0;
+  std::memcpy(&bitsA, &a, sizeof a);
+  std::memcpy(&bitsB, &b, sizeof b);
+  return bitsA == bitsB;
+}
+
+// Long windows carry their extremes from one update to the next; whatever the
+// bars do in between (an extreme leaving the window, ties of +0 and -0, flat
+// runs, revisions, jumps, bars stored without an update, a new length), the
+// range and offset pushed are those of the ordered walk, bit for bit.
+TEST(SlowStochastic, CarriedExtremesAreThoseOfTheWindowWalk) {
+  Bars bars;
+  SlowStochastic stochastic;
+  uint32_t seed = 12345;
+  const auto next = [&seed](uint32_t below) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % below;
+  };
+  int32_t bar = 0;
+  int32_t lookback = SlowStochastic::kCarriedFrom;
+  double price = 0.0;
+  for (int32_t step = 0; step < 20000; ++step) {
+    const uint32_t event = next(100);
+    if (event < 3) lookback = SlowStochastic::kCarriedFrom + static_cast<int32_t>(next(40));
+    bar += event < 6 ? 0 : (event < 8 ? 2 + static_cast<int32_t>(next(4)) : 1);
+    // A walk around zero with flat runs, so that signed zeros tie.
+    if (next(4) != 0) price += static_cast<double>(static_cast<int32_t>(next(5)) - 2);
+    const double high = price == 0.0 && next(2) == 0 ? -0.0 : price;
+    const double low = price == 0.0 && next(2) == 0 ? -0.0 : price - next(2);
+    bars.SetBar(bar, 1, 0, price, high, low, price, 1, 1, false);
+    if (next(10) == 0) continue;  // stored, not calculated
+    double hh = 0.0;
+    double ll = 0.0;
+    SeriesHighestLowest(bars.highSeries, bars.lowSeries, lookback, hh, ll);
+    stochastic.Update(bars, lookback, 1);
+    ASSERT_TRUE(SameBits(stochastic.rangeSeries.Get(0), hh - ll)) << step;
+    ASSERT_TRUE(SameBits(stochastic.closeOffsetSeries.Get(0), price - ll)) << step;
+  }
 }
 
 TEST(Ratio, WorkedFirstBar) {
