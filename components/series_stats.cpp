@@ -4,6 +4,20 @@
 
 namespace zeb {
 
+double SeriesHighest(const RingSeries& series, int32_t n) {
+  if (n < 1) return 0.0;
+  double best = series.Newest();
+  series.ForEachBack(1, n - 1, [&best](double v) { best = v > best ? v : best; });
+  return best;
+}
+
+double SeriesLowest(const RingSeries& series, int32_t n) {
+  if (n < 1) return 0.0;
+  double best = series.Newest();
+  series.ForEachBack(1, n - 1, [&best](double v) { best = v < best ? v : best; });
+  return best;
+}
+
 void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t n, double& highest,
                          double& lowest) {
   if (n < 1) {

@@ -6,11 +6,14 @@
 
 namespace zeb {
 
-// The highest high and the lowest low of the newest n elements, read newest
-// first in one walk over both series. A value replaces the best only when
-// strictly beyond it, so ties, NaN and +0/-0 keep the newer value; both are 0
-// for n < 1. A window longer than the values stored so far counts the missing
-// ones as zeros; n is kept within the series capacity by the caller.
+// The highest and the lowest of the newest n elements, read newest first. A
+// value replaces the best only when strictly beyond it, so ties, NaN and
+// +0/-0 keep the newer value; 0 for n < 1. A window longer than the values
+// stored so far counts the missing ones as zeros; n is kept within the
+// series capacity by the caller.
+double SeriesHighest(const RingSeries& series, int32_t n);
+double SeriesLowest(const RingSeries& series, int32_t n);
+// SeriesHighest(high, n) and SeriesLowest(low, n) in one walk over both series.
 void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t n, double& highest,
                          double& lowest);
 // The divisor of a linearly weighted average over n elements (weights n

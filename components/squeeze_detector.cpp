@@ -30,7 +30,7 @@ void SqueezeDetector::Append(double open, double high, double low, double close)
 }
 
 double SqueezeDetector::Mid(double typicalSum) const {
-  // The mean of SeriesMeanStdDev: 0 for an empty window.
+  // The population mean of the window: 0 for an empty window.
   return length <= 0 ? 0.0 : typicalSum / static_cast<double>(length);
 }
 

@@ -39,7 +39,7 @@ void VolumeImbalance::Update(const Indicator& indicator, bool isNewBar, int32_t 
     negativeSeries.SetCurrent(negativePart);
   }
   // Both window sums newest first from 0.0, the order that fixes their
-  // rounding (as SeriesSum), in one walk over the two series.
+  // rounding, in one walk over the two series.
   double sp = 0.0;
   double sn = 0.0;
   positiveSeries.ForEachBackWith(negativeSeries, 0, window, [&sp, &sn](double p, double n) {

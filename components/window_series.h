@@ -46,8 +46,8 @@ class WindowSeries {
 };
 
 // Sum of the n newest elements added newest first, starting from 0.0: the
-// rounding of SeriesSum. A window longer than the series reads element by
-// element through Get, as SeriesSum reads it.
+// order that fixes its rounding. A window longer than the series reads
+// element by element through Get, missing elements as zeros.
 template <int32_t Capacity>
 double WindowSum(const WindowSeries<Capacity>& series, int32_t n) {
   double sum = 0.0;
@@ -60,7 +60,7 @@ double WindowSum(const WindowSeries<Capacity>& series, int32_t n) {
   return sum;
 }
 
-// WindowSum divided by n: the result of SeriesAverage (not a number for n 0).
+// WindowSum divided by n (not a number for n 0).
 template <int32_t Capacity>
 double WindowAverage(const WindowSeries<Capacity>& series, int32_t n) {
   return WindowSum(series, n) / static_cast<double>(n);
@@ -102,15 +102,15 @@ void WindowSumPair(const WindowSeries<Capacity>& a, const WindowSeries<Capacity>
   sumB = sb;
 }
 
-// Squared deviation of one element from `mean`, added to `squares` in the
-// order SeriesMeanStdDev adds them.
+// Squared deviation of one element from `mean`, added to `squares`: the
+// deviation is squared before it is added.
 inline void AddSquare(double& squares, double v, double mean) {
   const double d = v - mean;
   squares += d * d;
 }
 
 // The sum of the squared deviations of the n newest elements from `mean`,
-// newest first: the variance sum of SeriesMeanStdDev.
+// newest first: the variance sum of a population standard deviation.
 template <int32_t Capacity>
 double WindowSquares(const WindowSeries<Capacity>& series, int32_t n, double mean) {
   double squares = 0.0;
@@ -123,8 +123,8 @@ double WindowSquares(const WindowSeries<Capacity>& series, int32_t n, double mea
   return squares;
 }
 
-// The linearly weighted average of SeriesWeightedAverage: weights n down to
-// 1, terms added newest first.
+// The linearly weighted average of the n newest elements: weights n (newest)
+// down to 1 (oldest), terms added newest first.
 template <int32_t Capacity>
 double WindowWeightedAverage(const WindowSeries<Capacity>& series, int32_t n) {
   double weighted = 0.0;
@@ -137,8 +137,8 @@ double WindowWeightedAverage(const WindowSeries<Capacity>& series, int32_t n) {
   return weighted / WeightedAverageDivisor(n);
 }
 
-// SeriesMeanStdDev of the n newest elements, given their WindowSum: the
-// population mean and standard deviation, both 0 for n < 1.
+// The population mean and standard deviation of the n newest elements,
+// given their WindowSum; both 0 for n < 1.
 template <int32_t Capacity>
 void WindowMeanStdDev(const WindowSeries<Capacity>& series, int32_t n, double sum, double& mean,
                       double& stdDev) {

@@ -77,8 +77,8 @@ TEST(SeriesStats, ZeroFilledSlotsTakePart) {
   RingSeries s = SeriesOf({10.0});
   EXPECT_EQ(test::SeriesAverage(s, 5), 2.0);
   EXPECT_EQ(test::SeriesSum(s, 5), 10.0);
-  EXPECT_EQ(test::SeriesHighest(s, 5), 10.0);
-  EXPECT_EQ(test::SeriesLowest(s, 5), 0.0);
+  EXPECT_EQ(SeriesHighest(s, 5), 10.0);
+  EXPECT_EQ(SeriesLowest(s, 5), 0.0);
 }
 
 TEST(SeriesStats, WeightedAverageNewestHeaviest) {
@@ -107,25 +107,25 @@ TEST(SeriesStats, ShortWindowsFollowTheirFormula) {
   EXPECT_EQ(negative, 0.0);
   EXPECT_TRUE(std::signbit(negative));
   EXPECT_EQ(test::SeriesSum(s, 0), 0.0);
-  EXPECT_EQ(test::SeriesHighest(s, 0), 0.0);
-  EXPECT_EQ(test::SeriesLowest(s, -1), 0.0);
+  EXPECT_EQ(SeriesHighest(s, 0), 0.0);
+  EXPECT_EQ(SeriesLowest(s, -1), 0.0);
 }
 
 TEST(SeriesStats, FullCapacityWindowReadsEverySlotOnce) {
   RingSeries s(7);
   for (int i = 1; i <= 11; ++i) s.Push(i);  // slots hold 5..11
   EXPECT_EQ(test::SeriesSum(s, 7), 5 + 6 + 7 + 8 + 9 + 10 + 11);
-  EXPECT_EQ(test::SeriesLowest(s, 7), 5);
-  EXPECT_EQ(test::SeriesHighest(s, 7), 11);
+  EXPECT_EQ(SeriesLowest(s, 7), 5);
+  EXPECT_EQ(SeriesHighest(s, 7), 11);
 }
 
 TEST(SeriesStats, NotANumberNeverReplacesTheBest) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   RingSeries s = SeriesOf({1, nan, 3});
-  EXPECT_EQ(test::SeriesHighest(s, 3), 3);
-  EXPECT_EQ(test::SeriesLowest(s, 3), 1);
+  EXPECT_EQ(SeriesHighest(s, 3), 3);
+  EXPECT_EQ(SeriesLowest(s, 3), 1);
   RingSeries first = SeriesOf({1, 2, nan});
-  EXPECT_TRUE(std::isnan(test::SeriesHighest(first, 3)));
+  EXPECT_TRUE(std::isnan(SeriesHighest(first, 3)));
 }
 
 uint64_t BitsOf(double v) {
@@ -161,8 +161,8 @@ TEST(SeriesStats, HighestLowestTogetherMatchSeparateWalksBitForBit) {
       double highest = 7.0;
       double lowest = 7.0;
       SeriesHighestLowest(high, low, n, highest, lowest);
-      EXPECT_EQ(BitsOf(highest), BitsOf(test::SeriesHighest(high, n))) << trial << " n=" << n;
-      EXPECT_EQ(BitsOf(lowest), BitsOf(test::SeriesLowest(low, n))) << trial << " n=" << n;
+      EXPECT_EQ(BitsOf(highest), BitsOf(SeriesHighest(high, n))) << trial << " n=" << n;
+      EXPECT_EQ(BitsOf(lowest), BitsOf(SeriesLowest(low, n))) << trial << " n=" << n;
     }
   }
 }

@@ -23,27 +23,6 @@ inline double SeriesAverage(const RingSeries& series, int32_t n) {
   return SeriesSum(series, n) / static_cast<double>(n);
 }
 
-// A value replaces the best only when strictly beyond it: ties, NaN and
-// +0/-0 keep the earlier (newer) value.
-template <typename Beyond>
-double SeriesExtreme(const RingSeries& series, int32_t n, Beyond beyond) {
-  if (n < 1) return 0.0;
-  double best = series.Get(0);
-  for (int32_t k = 1; k < n; ++k) {
-    const double v = series.Get(k);
-    if (beyond(v, best)) best = v;
-  }
-  return best;
-}
-
-inline double SeriesHighest(const RingSeries& series, int32_t n) {
-  return SeriesExtreme(series, n, [](double v, double best) { return v > best; });
-}
-
-inline double SeriesLowest(const RingSeries& series, int32_t n) {
-  return SeriesExtreme(series, n, [](double v, double best) { return v < best; });
-}
-
 // Linearly weighted: the newest element has weight n, the oldest weight 1.
 inline double SeriesWeightedAverage(const RingSeries& series, int32_t n) {
   double weighted = 0.0;
