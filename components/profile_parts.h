@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "components/same_bits.h"
 #include "components/volume_profile.h"
 #include "core/indicator.h"
 
@@ -23,16 +24,6 @@ constexpr int32_t kMaxBars = kFarthestBack + 1;
 // Window arrays are padded to an even length so that bars go in pairs.
 constexpr int32_t kPaddedBars = kMaxBars + 1;
 constexpr int32_t kMaxSegmentBins = 200;
-
-// Whether two doubles have the same bits (unlike ==, -0.0 differs from 0.0
-// and a NaN equals its own bits).
-inline bool SameBits(double a, double b) {
-  uint64_t x = 0;
-  uint64_t y = 0;
-  std::memcpy(&x, &a, sizeof x);
-  std::memcpy(&y, &b, sizeof y);
-  return x == y;
-}
 
 // The operation that Quotients applies before its division.
 enum class Before { Subtract, Multiply };

@@ -4,18 +4,26 @@
 
 namespace zeb {
 
-double SeriesHighest(const RingSeries& series, int32_t n) {
+namespace {
+
+// The newest of the n newest elements that no older one is `beyond`: the
+// walk of SeriesHighest (beyond is >) and SeriesLowest (beyond is <).
+template <typename Beyond>
+double SeriesExtreme(const RingSeries& series, int32_t n, Beyond beyond) {
   if (n < 1) return 0.0;
   double best = series.Newest();
-  series.ForEachBack(1, n - 1, [&best](double v) { best = v > best ? v : best; });
+  series.ForEachBack(1, n - 1, [&best, beyond](double v) { best = beyond(v, best) ? v : best; });
   return best;
 }
 
+}  // namespace
+
+double SeriesHighest(const RingSeries& series, int32_t n) {
+  return SeriesExtreme(series, n, [](double v, double best) { return v > best; });
+}
+
 double SeriesLowest(const RingSeries& series, int32_t n) {
-  if (n < 1) return 0.0;
-  double best = series.Newest();
-  series.ForEachBack(1, n - 1, [&best](double v) { best = v < best ? v : best; });
-  return best;
+  return SeriesExtreme(series, n, [](double v, double best) { return v < best; });
 }
 
 void SeriesHighestLowest(const RingSeries& high, const RingSeries& low, int32_t n, double& highest,

@@ -1,21 +1,12 @@
 #include "components/slow_stochastic.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
+#include "components/same_bits.h"
 #include "components/series_stats.h"
 
 namespace zeb {
 namespace {
-
-bool SameBits(double a, double b) {
-  uint64_t bitsA = 0;
-  uint64_t bitsB = 0;
-  std::memcpy(&bitsA, &a, sizeof a);
-  std::memcpy(&bitsB, &b, sizeof b);
-  return bitsA == bitsB;
-}
 
 // The side of the highest high: its test and its ordered walk.
 struct HighSide {

@@ -14,15 +14,6 @@ void SqueezeDetector::Init(int32_t windowLength, double band, double channel) {
   prevClose = 0.0;
 }
 
-void SqueezeDetector::Update(double open, double high, double low, double close) {
-  Append(open, high, low, close);
-  double typicalSum = 0.0;
-  double rangeSum = 0.0;
-  WindowSumPair(typicalSeries, trueRangeSeries, length, typicalSum, rangeSum);
-  const double mid = Mid(typicalSum);
-  Complete(mid, WindowSquares(typicalSeries, length, mid), rangeSum);
-}
-
 void SqueezeDetector::Append(double open, double high, double low, double close) {
   typicalSeries.Push((open + high + low + close) * 0.25);
   trueRangeSeries.Push(TrueRange(prevClose, high, low));

@@ -16,14 +16,12 @@ class SqueezeDetector {
 
   // length lies in 1..kCapacity; the series keep their contents.
   void Init(int32_t windowLength, double band, double channel);
-  // One bar: Append, the window sums, Complete.
-  void Update(double open, double high, double low, double close);
-
-  // Update in its steps, for an owner that interleaves the window passes with
-  // its own. Append stores the bar's typical price and true range. Mid is the
-  // average of the newest `length` typical prices from their sum; Complete
-  // sets the flag from it, the sum of the squared deviations from it and the
-  // sum of the newest `length` true ranges.
+  // One bar in three steps, so that the owner can interleave the window
+  // passes with its own. Append stores the bar's typical price and true
+  // range. Mid is the average of the newest `length` typical prices from
+  // their sum; Complete sets the flag from it, the sum of the squared
+  // deviations from it (AddSquare, newest first) and the sum of the newest
+  // `length` true ranges.
   void Append(double open, double high, double low, double close);
   double Mid(double typicalSum) const;
   void Complete(double mid, double squares, double rangeSum);

@@ -23,7 +23,6 @@ using profile::kMaxSegmentBins;
 using profile::NormaliseBins;
 using profile::NormaliseRuns;
 using profile::ProfileRuns;
-using profile::SameBits;
 using profile::SegmentRuns;
 using profile::SpanCache;
 using profile::SpanReuse;

@@ -150,8 +150,8 @@ int32_t TSICombo::Calculate(bool isNewBar) {
 
 // The Random Walk Index and the squeeze are independent chains of operations,
 // the index's the longer: their window passes run side by side in one loop
-// each (the parameter rows keep the windows within the series), and the True Strength Index is
-// computed while the first pass runs.
+// each (the parameter rows keep the windows within the series), and the True
+// Strength Index is computed while the first pass runs.
 void TSICombo::UpdateInterleaved(double high, double low, double close) {
   const int32_t n = rwiLength;
   const int32_t m = squeeze.length;
