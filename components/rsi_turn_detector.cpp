@@ -86,11 +86,10 @@ void RsiTurnDetector::RecordChange(double change, bool isNewBar) {
   averages_.Append(change, period);
 }
 
-double RsiTurnDetector::NextRsi(double open, double close, bool isNewBar) {
-  Put(midSeries, (open + close) * kMidpointFactor, isNewBar);
+double RsiTurnDetector::NextRsi(double mid, bool isNewBar) {
+  Put(midSeries, mid, isNewBar);
   if (updateCount < std::numeric_limits<int32_t>::max()) ++updateCount;
-  const double* const mid = midSeries.Newest();
-  if (updateCount >= 2) RecordChange(mid[0] - mid[-1], isNewBar);
+  if (updateCount >= 2) RecordChange(mid - midSeries.Newest()[-1], isNewBar);
   if (updateCount <= period) return 0.0;
   const double avgGain = averages_.gain.average;
   const double avgLoss = averages_.loss.average;
@@ -120,12 +119,12 @@ int32_t RsiTurnDetector::Update(double open, double high, double low, double clo
 
 int32_t RsiTurnDetector::UpdateBar(double open, double /*high*/, double /*low*/, double close,
                                    bool isNewBar) {
-  const double rsi = NextRsi(open, close, isNewBar);
+  const double price = (open + close) * kMidpointFactor;
+  const double rsi = NextRsi(price, isNewBar);
   Put(rsiSeries, rsi, isNewBar);
-  const double price = *midSeries.Newest();
-  Put(smoothSeries, WindowWeightedAverage(rsiSeries, kSmoothWindow), isNewBar);
+  const double s0 = WindowWeightedAverage(rsiSeries, rsi, kSmoothWindow);
+  Put(smoothSeries, s0, isNewBar);
   const double* const smooth = smoothSeries.Newest();
-  const double s0 = smooth[0];
   const double s1 = smooth[-1];
   const double s2 = smooth[-2];
   const double s3 = smooth[-3];
@@ -133,17 +132,17 @@ int32_t RsiTurnDetector::UpdateBar(double open, double /*high*/, double /*low*/,
 
   // The bands matter only at a turn, so the 50-update mean is formed there.
   if (s0 > s1 && s2 > s1 && s3 > s2 && s4 > s3) {
-    const double lowerBand = LowerBand(WindowAverage(rsiSeries, kMeanWindow));
+    const double lowerBand = LowerBand(WindowAverage(rsiSeries, rsi, kMeanWindow));
     const int32_t code = TroughCode(s1, rsi, price, lowerBand);
     troughRsi = rsi;
-    troughPrice = (open + close) * kMidpointFactor;
+    troughPrice = price;
     return code;
   }
   if (s1 > s0 && s1 > s2 && s2 > s3 && s3 > s4) {
-    const double mean50 = WindowAverage(rsiSeries, kMeanWindow);
+    const double mean50 = WindowAverage(rsiSeries, rsi, kMeanWindow);
     const int32_t code = PeakCode(s1, rsi, price, LowerBand(mean50), UpperBand(mean50));
     peakRsi = rsi;
-    peakPrice = (open + close) * kMidpointFactor;
+    peakPrice = price;
     return code;
   }
   return 0;

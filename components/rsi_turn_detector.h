@@ -92,7 +92,8 @@ class RsiTurnDetector {
     void Append(double change, int32_t period);
   };
 
-  double NextRsi(double open, double close, bool isNewBar);
+  // Stores the midpoint `mid` and returns the RSI after its change.
+  double NextRsi(double mid, bool isNewBar);
   void RecordChange(double change, bool isNewBar);
   void RecomputeAverages();
   int32_t TroughCode(double turn, double rsi, double price, double lowerBand) const;

@@ -72,11 +72,13 @@ double SlowStochastic::Update(const Indicator& bars, int32_t lookback, int32_t s
     CarriedExtremes(bars, lookback, hh, ll);
   }
   const double close = bars.closeSeries.Newest();
-  rangeSeries.Push(hh - ll);
-  closeOffsetSeries.Push(close - ll);
+  const double range = hh - ll;
+  const double closeOffset = close - ll;
+  rangeSeries.Push(range);
+  closeOffsetSeries.Push(closeOffset);
   double den = 0.0;
   double num = 0.0;
-  WindowSumPair(rangeSeries, closeOffsetSeries, sumLength, den, num);
+  WindowSumPair(rangeSeries, range, closeOffsetSeries, closeOffset, sumLength, den, num);
   return std::fabs(den) < 1e-10 ? 0.0 : num / den;
 }
 

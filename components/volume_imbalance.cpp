@@ -38,14 +38,9 @@ void VolumeImbalance::Update(const Indicator& indicator, bool isNewBar, int32_t 
     positiveSeries.SetCurrent(positivePart);
     negativeSeries.SetCurrent(negativePart);
   }
-  // Both window sums newest first from 0.0, the order that fixes their
-  // rounding, in one walk over the two series.
   double sp = 0.0;
   double sn = 0.0;
-  positiveSeries.ForEachBackWith(negativeSeries, 0, window, [&sp, &sn](double p, double n) {
-    sp += p;
-    sn += n;
-  });
+  WindowSumPair(positiveSeries, positivePart, negativeSeries, negativePart, window, sp, sn);
   positive = positiveAverage.Update(averageLength, sp);
   negative = negativeAverage.Update(averageLength, sn);
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "components/exp_average.h"
-#include "core/ring_series.h"
+#include "components/window_series.h"
 
 namespace zeb {
 
@@ -21,8 +21,8 @@ class VolumeImbalance {
   void Update(const Indicator& indicator, bool isNewBar, int32_t window, int32_t averageLength,
               double& positive, double& negative);
 
-  RingSeries positiveSeries{kCapacity};
-  RingSeries negativeSeries{kCapacity};
+  WindowSeries<kCapacity> positiveSeries;
+  WindowSeries<kCapacity> negativeSeries;
   ExpAverage positiveAverage;
   ExpAverage negativeAverage;
 };

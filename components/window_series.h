@@ -45,25 +45,40 @@ class WindowSeries {
   double data_[2 * Capacity] = {};
 };
 
-// Sum of the n newest elements added newest first, starting from 0.0: the
-// order that fixes its rounding. A window longer than the series reads
-// element by element through Get, missing elements as zeros.
-template <int32_t Capacity>
-double WindowSum(const WindowSeries<Capacity>& series, int32_t n) {
-  double sum = 0.0;
+// The statistics below read the window of the n newest elements, newest
+// first. The newest one is passed in as `newest`, the value the caller has
+// just stored (equal to Get(0)): read back from the slot just written, it
+// would put a round trip through memory on their chain of operations.
+
+// Calls visit(k, value) for the elements k = 0 .. n - 1 back, newest first,
+// the newest as `newest`. A window longer than the series reads element by
+// element through Get, missing elements as zeros.
+template <int32_t Capacity, typename Visit>
+void ForEachInWindow(const WindowSeries<Capacity>& series, double newest, int32_t n,
+                     Visit&& visit) {
   if (n > Capacity) {
-    for (int32_t k = 0; k < n; ++k) sum += series.Get(k);
-    return sum;
+    for (int32_t k = 0; k < n; ++k) visit(k, series.Get(k));
+    return;
   }
-  const double* const newest = series.Newest();
-  for (int32_t k = 0; k < n; ++k) sum += newest[-k];
+  if (n < 1) return;
+  visit(0, newest);
+  const double* const last = series.Newest();
+  for (int32_t k = 1; k < n; ++k) visit(k, last[-k]);
+}
+
+// Sum of the n newest elements added newest first, starting from 0.0: the
+// order that fixes its rounding.
+template <int32_t Capacity>
+double WindowSum(const WindowSeries<Capacity>& series, double newest, int32_t n) {
+  double sum = 0.0;
+  ForEachInWindow(series, newest, n, [&sum](int32_t, double v) { sum += v; });
   return sum;
 }
 
 // WindowSum divided by n (not a number for n 0).
 template <int32_t Capacity>
-double WindowAverage(const WindowSeries<Capacity>& series, int32_t n) {
-  return WindowSum(series, n) / static_cast<double>(n);
+double WindowAverage(const WindowSeries<Capacity>& series, double newest, int32_t n) {
+  return WindowSum(series, newest, n) / static_cast<double>(n);
 }
 
 // Calls stepA(k) for k = 0 .. na - 1 and stepB(k) for k = 0 .. nb - 1, each
@@ -83,20 +98,22 @@ void Interleave(int32_t na, int32_t nb, StepA&& stepA, StepB&& stepB) {
 // WindowSum of two series over the same n, each in its own order, in one pass
 // so that the two chains of additions run side by side.
 template <int32_t Capacity>
-void WindowSumPair(const WindowSeries<Capacity>& a, const WindowSeries<Capacity>& b, int32_t n,
-                   double& sumA, double& sumB) {
-  if (n > Capacity) {
-    sumA = WindowSum(a, n);
-    sumB = WindowSum(b, n);
+void WindowSumPair(const WindowSeries<Capacity>& a, double newestA, const WindowSeries<Capacity>& b,
+                   double newestB, int32_t n, double& sumA, double& sumB) {
+  if (n > Capacity || n < 1) {
+    sumA = WindowSum(a, newestA, n);
+    sumB = WindowSum(b, newestB, n);
     return;
   }
-  const double* const newestA = a.Newest();
-  const double* const newestB = b.Newest();
+  const double* const lastA = a.Newest();
+  const double* const lastB = b.Newest();
   double sa = 0.0;
   double sb = 0.0;
-  for (int32_t k = 0; k < n; ++k) {
-    sa += newestA[-k];
-    sb += newestB[-k];
+  sa += newestA;
+  sb += newestB;
+  for (int32_t k = 1; k < n; ++k) {
+    sa += lastA[-k];
+    sb += lastB[-k];
   }
   sumA = sa;
   sumB = sb;
@@ -112,43 +129,36 @@ inline void AddSquare(double& squares, double v, double mean) {
 // The sum of the squared deviations of the n newest elements from `mean`,
 // newest first: the variance sum of a population standard deviation.
 template <int32_t Capacity>
-double WindowSquares(const WindowSeries<Capacity>& series, int32_t n, double mean) {
+double WindowSquares(const WindowSeries<Capacity>& series, double newest, int32_t n, double mean) {
   double squares = 0.0;
-  if (n > Capacity) {
-    for (int32_t k = 0; k < n; ++k) AddSquare(squares, series.Get(k), mean);
-  } else {
-    const double* const newest = series.Newest();
-    for (int32_t k = 0; k < n; ++k) AddSquare(squares, newest[-k], mean);
-  }
+  ForEachInWindow(series, newest, n,
+                  [&squares, mean](int32_t, double v) { AddSquare(squares, v, mean); });
   return squares;
 }
 
 // The linearly weighted average of the n newest elements: weights n (newest)
 // down to 1 (oldest), terms added newest first.
 template <int32_t Capacity>
-double WindowWeightedAverage(const WindowSeries<Capacity>& series, int32_t n) {
+double WindowWeightedAverage(const WindowSeries<Capacity>& series, double newest, int32_t n) {
   double weighted = 0.0;
-  if (n > Capacity) {
-    for (int32_t k = 0; k < n; ++k) weighted += series.Get(k) * static_cast<double>(n - k);
-  } else {
-    const double* const newest = series.Newest();
-    for (int32_t k = 0; k < n; ++k) weighted += newest[-k] * static_cast<double>(n - k);
-  }
+  ForEachInWindow(series, newest, n, [&weighted, n](int32_t k, double v) {
+    weighted += v * static_cast<double>(n - k);
+  });
   return weighted / WeightedAverageDivisor(n);
 }
 
 // The population mean and standard deviation of the n newest elements,
 // given their WindowSum; both 0 for n < 1.
 template <int32_t Capacity>
-void WindowMeanStdDev(const WindowSeries<Capacity>& series, int32_t n, double sum, double& mean,
-                      double& stdDev) {
+void WindowMeanStdDev(const WindowSeries<Capacity>& series, double newest, int32_t n, double sum,
+                      double& mean, double& stdDev) {
   if (n <= 0) {
     mean = 0.0;
     stdDev = 0.0;
     return;
   }
   const double m = sum / static_cast<double>(n);
-  const double squares = WindowSquares(series, n, m);
+  const double squares = WindowSquares(series, newest, n, m);
   mean = m;
   stdDev = std::sqrt(squares / static_cast<double>(n));
 }

@@ -73,8 +73,9 @@ void Ratio::Reset() {
 int32_t Ratio::Calculate(bool isNewBar) {
   if (!isNewBar) return 0;
   const double q = stochastic.Update(*this, lookback, sumLength);
-  ratioSeries.Push(q * 100 - 50);
-  signal = WindowAverage(ratioSeries, signalLength);
+  const double ratio = q * 100 - 50;
+  ratioSeries.Push(ratio);
+  signal = WindowAverage(ratioSeries, ratio, signalLength);
   return 0;
 }
 

@@ -193,8 +193,9 @@ double TSICombo::NextRwiSmooth(double atr, double high, double low) {
     rwiHigh = (high - lowSeries.Get(n)) / scale;
     rwiLow = (highSeries.Get(n) - low) / scale;
   }
-  rwiDiffSeries.Push(rwiHigh - rwiLow);
-  const double smooth = WindowWeightedAverage(rwiDiffSeries, 3);
+  const double diff = rwiHigh - rwiLow;
+  rwiDiffSeries.Push(diff);
+  const double smooth = WindowWeightedAverage(rwiDiffSeries, diff, 3);
   rwiSmoothSeries.Push(smooth);
   return smooth;
 }
@@ -204,7 +205,7 @@ double TSICombo::NextRwiSmooth(double atr, double high, double low) {
 void TSICombo::UpdateBreakout(double smooth, double smoothSum) {
   double mean = 0.0;
   double sd = 0.0;
-  WindowMeanStdDev(rwiSmoothSeries, rwiLength, smoothSum, mean, sd);
+  WindowMeanStdDev(rwiSmoothSeries, smooth, rwiLength, smoothSum, mean, sd);
   breakout = IsRwiBreakout(smooth, rwiSmoothSeries.Newest()[-1], mean, sd);
 }
 

@@ -78,15 +78,16 @@ int32_t VDVRSum::Calculate(bool isNewBar) {
   const bool newDate = IsNewDate();
   const double q = stochastic.Update(*this, lookback, sumLength);
 
-  const double v = volumeSeries.Get(0);
+  const double v = volumeSeries.Newest();
   const double lv = v > 0.0 ? std::log(v) : v;
   const double position = range.Update((q - 0.5) * lv, periods, newDate);
 
   double positive = 0.0;
   double negative = 0.0;
   imbalance.Update(*this, isNewBar, imbalanceWindow, 1, positive, negative);
-  weightedSeries.Push(std::fabs(positive * position) - std::fabs(negative * position));
-  value = WindowAverage(weightedSeries, averageLength);
+  const double weighted = std::fabs(positive * position) - std::fabs(negative * position);
+  weightedSeries.Push(weighted);
+  value = WindowAverage(weightedSeries, weighted, averageLength);
   return 0;
 }
 

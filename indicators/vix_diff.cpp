@@ -87,13 +87,14 @@ int32_t VixDiff::Calculate(bool isNewBar) {
   flowSeries.Push(flowPosition);
   double flowSum = 0.0;
   double priceSum = 0.0;
-  WindowSumPair(flowSeries, priceSeries, smoothLength, flowSum, priceSum);
+  WindowSumPair(flowSeries, flowPosition, priceSeries, pricePosition, smoothLength, flowSum,
+                priceSum);
   const auto smooth = static_cast<double>(smoothLength);
   const double diff = flowSum / smooth - priceSum / smooth;
   diffSeries.Push(diff);
-  oscillator = diff - WindowAverage(diffSeries, detrendLength);
+  oscillator = diff - WindowAverage(diffSeries, diff, detrendLength);
   oscillatorSeries.Push(oscillator);
-  signal = WindowAverage(oscillatorSeries, signalLength);
+  signal = WindowAverage(oscillatorSeries, oscillator, signalLength);
   return 0;
 }
 

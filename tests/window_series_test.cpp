@@ -64,14 +64,16 @@ TEST(WindowSeries, StatisticsMatchTheSeriesStatisticsBitForBit) {
   Pair p;
   for (int32_t step = 0; step < 2 * kCapacity + 3; ++step) {
     for (int32_t n = -1; n <= kCapacity + 2; ++n) {
-      EXPECT_EQ(Bits(WindowSum(p.window, n)), Bits(test::SeriesSum(p.ring, n)))
+      EXPECT_EQ(Bits(WindowSum(p.window, p.window.Get(0), n)), Bits(test::SeriesSum(p.ring, n)))
           << step << ", " << n;
-      EXPECT_EQ(Bits(WindowAverage(p.window, n)), Bits(test::SeriesAverage(p.ring, n)));
-      EXPECT_EQ(Bits(WindowWeightedAverage(p.window, n)),
+      EXPECT_EQ(Bits(WindowAverage(p.window, p.window.Get(0), n)),
+                Bits(test::SeriesAverage(p.ring, n)));
+      EXPECT_EQ(Bits(WindowWeightedAverage(p.window, p.window.Get(0), n)),
                 Bits(test::SeriesWeightedAverage(p.ring, n)));
       double mean = 1.0;
       double sd = 1.0;
-      WindowMeanStdDev(p.window, n, WindowSum(p.window, n), mean, sd);
+      WindowMeanStdDev(p.window, p.window.Get(0), n, WindowSum(p.window, p.window.Get(0), n), mean,
+                       sd);
       double ringMean = 2.0;
       double ringSd = 2.0;
       test::SeriesMeanStdDev(p.ring, n, ringMean, ringSd);
@@ -91,9 +93,9 @@ TEST(WindowSeries, PairedSumsEqualTheSingleSums) {
     for (int32_t n = -1; n <= kCapacity + 2; ++n) {
       double sumA = 0.0;
       double sumB = 0.0;
-      WindowSumPair(a, b, n, sumA, sumB);
-      EXPECT_EQ(Bits(sumA), Bits(WindowSum(a, n))) << step << ", " << n;
-      EXPECT_EQ(Bits(sumB), Bits(WindowSum(b, n))) << step << ", " << n;
+      WindowSumPair(a, a.Get(0), b, b.Get(0), n, sumA, sumB);
+      EXPECT_EQ(Bits(sumA), Bits(WindowSum(a, a.Get(0), n))) << step << ", " << n;
+      EXPECT_EQ(Bits(sumB), Bits(WindowSum(b, b.Get(0), n))) << step << ", " << n;
     }
   }
 }
@@ -103,7 +105,7 @@ TEST(WindowSeries, NotANumberAndInfinitiesPropagateAsInTheRing) {
   const double kInf = std::numeric_limits<double>::infinity();
   for (double v : {1.0, kInf, std::nan(""), -kInf, 2.0}) p.Push(v);
   for (int32_t n = 0; n <= kCapacity; ++n) {
-    const double sum = WindowSum(p.window, n);
+    const double sum = WindowSum(p.window, p.window.Get(0), n);
     const double expected = test::SeriesSum(p.ring, n);
     EXPECT_TRUE(sum == expected || (std::isnan(sum) && std::isnan(expected))) << n;
   }
