@@ -1,5 +1,4 @@
 #include "components/period_range.h"
-
 #include "components/series_stats.h"
 
 namespace zeb {
