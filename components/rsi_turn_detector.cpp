@@ -34,10 +34,10 @@ void Put(Series& series, double value, bool isNewBar) {
 
 }  // namespace
 
-void RsiTurnDetector::GainLoss::Append(double change, int32_t p) {
+RsiTurnDetector::Averages RsiTurnDetector::GainLoss::Append(double change, int32_t p) {
   const bool rising = change > 0.0;
-  gain.Append(rising ? change : 0.0, p);
-  loss.Append(rising ? 0.0 : change * -1.0, p);
+  const double gainAverage = gain.Append(rising ? change : 0.0, p);
+  return {gainAverage, loss.Append(rising ? 0.0 : change * -1.0, p)};
 }
 
 void RsiTurnDetector::Restart(int32_t newPeriod) {
@@ -68,7 +68,7 @@ void RsiTurnDetector::RecomputeAverages() {
   }
 }
 
-void RsiTurnDetector::RecordChange(double change, bool isNewBar) {
+RsiTurnDetector::Averages RsiTurnDetector::RecordChange(double change, bool isNewBar) {
   if (!isNewBar && changeCount_ > 0) {
     // A revision replaces the change the previous update recorded.
     averages_ = beforeLast_;
@@ -83,17 +83,16 @@ void RsiTurnDetector::RecordChange(double change, bool isNewBar) {
       historyComplete_ = false;
     }
   }
-  averages_.Append(change, period);
+  return averages_.Append(change, period);
 }
 
 double RsiTurnDetector::NextRsi(double mid, bool isNewBar) {
   Put(midSeries, mid, isNewBar);
   if (updateCount < std::numeric_limits<int32_t>::max()) ++updateCount;
-  if (updateCount >= 2) RecordChange(mid - midSeries.Newest()[-1], isNewBar);
+  Averages a{averages_.gain.average, averages_.loss.average};
+  if (updateCount >= 2) a = RecordChange(mid - midSeries.Newest()[-1], isNewBar);
   if (updateCount <= period) return 0.0;
-  const double avgGain = averages_.gain.average;
-  const double avgLoss = averages_.loss.average;
-  return (avgGain * kRsiScale) / (avgLoss + avgGain);
+  return (a.gain * kRsiScale) / (a.loss + a.gain);
 }
 
 int32_t RsiTurnDetector::TroughCode(double turn, double rsi, double price, double lowerBand) const {

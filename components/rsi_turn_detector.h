@@ -20,7 +20,8 @@ struct WilderAverage {
   double average = 0.0;
   int64_t count = 0;
 
-  void Append(double entry, int32_t period) {
+  // Returns the new average.
+  double Append(double entry, int32_t period) {
     sum += entry;
     const int64_t full = static_cast<int64_t>(period) - 1;
     if (count == full) {
@@ -30,6 +31,7 @@ struct WilderAverage {
       average = sum / static_cast<double>(period);
     }
     ++count;
+    return average;
   }
 };
 
@@ -86,15 +88,21 @@ class RsiTurnDetector {
   WindowSeries<10> smoothSeries;
 
  private:
+  // The gain and loss averages after a change, returned in registers: the
+  // RSI takes them from there rather than reading back what was just stored.
+  struct Averages {
+    double gain;
+    double loss;
+  };
   struct GainLoss {
     WilderAverage gain;
     WilderAverage loss;
-    void Append(double change, int32_t period);
+    Averages Append(double change, int32_t period);
   };
 
   // Stores the midpoint `mid` and returns the RSI after its change.
   double NextRsi(double mid, bool isNewBar);
-  void RecordChange(double change, bool isNewBar);
+  Averages RecordChange(double change, bool isNewBar);
   void RecomputeAverages();
   int32_t TroughCode(double turn, double rsi, double price, double lowerBand) const;
   int32_t PeakCode(double turn, double rsi, double price, double lowerBand, double upperBand) const;
