@@ -70,12 +70,9 @@ class BasicRingSeries {
       for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k));
       return;
     }
-    // The newer stretch first; each newest element first.
-    const auto walk = [&visit](const Stretch& part) {
+    WalkNewestFirst(parts, stretches, [&visit](const Stretch& part) {
       for (int32_t i = part.count - 1; i >= 0; --i) visit(part.data[i]);
-    };
-    if (stretches == 2) walk(parts[1]);
-    if (stretches >= 1) walk(parts[0]);
+    });
   }
 
   // Like ForEachBack over this series and `other` together: calls
@@ -94,15 +91,13 @@ class BasicRingSeries {
       for (int64_t k = 0; k < count; ++k) visit(At(firstBack + k), other.At(firstBack + k));
       return;
     }
-    // The same slots of the other storage; the newer stretch first.
+    // The same slots of the other storage.
     const T* const storage = storage_.get();
     const T* const otherStorage = other.storage_.get();
-    const auto walk = [&visit, storage, otherStorage](const Stretch& part) {
+    WalkNewestFirst(parts, stretches, [&visit, storage, otherStorage](const Stretch& part) {
       const T* const otherData = otherStorage + (part.data - storage);
       for (int32_t i = part.count - 1; i >= 0; --i) visit(part.data[i], otherData[i]);
-    };
-    if (stretches == 2) walk(parts[1]);
-    if (stretches >= 1) walk(parts[0]);
+    });
   }
 
   void SetCurrent(T value) {
@@ -122,6 +117,14 @@ class BasicRingSeries {
   }
 
  private:
+  // Calls walk(stretch) for the `stretches` (0 to 2) that Stretches wrote,
+  // the newer one first; walk visits a stretch's elements newest first.
+  template <typename Walk>
+  static void WalkNewestFirst(const Stretch (&parts)[2], int32_t stretches, Walk&& walk) {
+    if (stretches == 2) walk(parts[1]);
+    if (stretches >= 1) walk(parts[0]);
+  }
+
   // Whether the storage may be handed out in stretches: it exists and the
   // elements lie within the contract.
   bool Walkable(int32_t firstBack, int32_t count) const {
