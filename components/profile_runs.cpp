@@ -139,6 +139,71 @@ int64_t Magnitude(const BarSpans& spans, int32_t least) {
   return magnitude;
 }
 
+// The steps of the bins in units of 2^(least - 1023 - 23), counted afresh,
+// when the unit makes them exact (see ExactRuns).
+bool CountSteps(const BarSpans& spans, int32_t binCount, ExactSteps& steps) {
+  const BarSpans::ExponentRange exponents = spans.Exponents();
+  if (exponents.greatest == BarSpans::kExponentField) return false;
+  // With no non-zero share any unit will do.
+  const int32_t least = exponents.greatest == 0 ? 1023 : exponents.least;
+  const int32_t spread = exponents.greatest - least;
+  // Up to a spread of 20, T <= 299 * 2^21 < 2^30 whatever the shares.
+  if (spread > 29 || (spread > 20 && Magnitude(spans, least) > (int64_t{1} << 30))) return false;
+  // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
+  // Zero shares give zero units.
+  const double toUnits = PowerOfTwo(1023 + 23 - least);
+  int64_t* step = steps.step;
+  std::fill(step, step + binCount + 1, int64_t{0});
+  int64_t magnitude = 0;
+  for (int32_t k = 0; k < spans.count; ++k) {
+    const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
+    step[spans.first[k]] += units;
+    step[spans.last[k] + 1] -= units;
+    magnitude += units < 0 ? -units : units;
+  }
+  steps.magnitude = magnitude;
+  steps.least = least;
+  return true;
+}
+
+// Adds the shares of bars from..upTo - 1 of `spans` to the steps (`sign`
+// 1), or takes them off (-1); false when a share is not a whole number of
+// units of magnitude at most 2^53 (the steps are then left half done).
+bool StepBars(const BarSpans& spans, int32_t from, int32_t upTo, int64_t sign, double toUnits,
+              ExactSteps& steps) {
+  constexpr double kLimit = 0x1p53;
+  int64_t* step = steps.step;
+  int64_t magnitude = 0;
+  for (int32_t k = from; k < upTo; ++k) {
+    const double x = spans.share[k] * toUnits;
+    if (!(std::fabs(x) <= kLimit)) return false;
+    const auto units = static_cast<int64_t>(x);
+    if (static_cast<double>(units) != x) return false;
+    step[spans.first[k]] += sign * units;
+    step[spans.last[k] + 1] -= sign * units;
+    magnitude += units < 0 ? -units : units;
+  }
+  steps.magnitude += sign * magnitude;
+  return true;
+}
+
+// The steps of the earlier window (carry.steps, in `steps`) brought up to
+// the bars of this one, in the earlier unit: the earlier bars this window
+// did not take over are taken off, the bars spanned here are added. False,
+// leaving the steps to be counted afresh, when that would not be exact.
+bool CarrySteps(const BarSpans& spans, const SpanReuse& carry, ExactSteps& steps) {
+  if (spans.takenFrom >= spans.takenUpTo) return false;
+  const BarSpans& earlier = carry.earlier->spans;
+  const auto from = static_cast<int32_t>(spans.takenFrom - carry.shift);
+  const auto upTo = static_cast<int32_t>(spans.takenUpTo - carry.shift);
+  const double toUnits = PowerOfTwo(1023 + 23 - steps.least);
+  return StepBars(earlier, 0, from, -1, toUnits, steps) &&
+         StepBars(earlier, upTo, earlier.count, -1, toUnits, steps) &&
+         StepBars(spans, 0, spans.takenFrom, 1, toUnits, steps) &&
+         StepBars(spans, spans.takenUpTo, spans.count, 1, toUnits, steps) &&
+         steps.magnitude <= (int64_t{1} << 53);
+}
+
 }  // namespace
 
 void ProfileRuns::Of(const double* bins, int32_t binCount) {
@@ -191,35 +256,30 @@ void ProfileRuns::Fill(double* bins) const {
 // costs one step per bar and one per run of equal bins instead of one per bar
 // and covered bin, and gives the same bits as adding bar after bar. Zero
 // shares change no bin (0.0 + -0.0 is 0.0).
-bool ExactRuns(const BarSpans& spans, int32_t binCount, ProfileRuns& runs) {
-  if (binCount > kMaxSegmentBins || spans.greatestExponent == BarSpans::kExponentField) {
-    return false;
-  }
-  // With no non-zero share any unit will do.
-  const int32_t least = spans.greatestExponent == 0 ? 1023 : spans.leastExponent;
-  const int32_t spread = spans.greatestExponent - least;
-  // Up to a spread of 20, T <= 299 * 2^21 < 2^30 whatever the shares.
-  if (spread > 29 || (spread > 20 && Magnitude(spans, least) > (int64_t{1} << 30))) return false;
-  // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
-  // Zero shares give zero units.
-  const double toUnits = PowerOfTwo(1023 + 23 - least);
-  int64_t steps[kMaxSegmentBins + 1];
-  std::fill(steps, steps + binCount + 1, int64_t{0});
-  for (int32_t k = 0; k < spans.count; ++k) {
-    const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
-    steps[spans.first[k]] += units;
-    steps[spans.last[k] + 1] -= units;
-  }
-  const double unit = PowerOfTwo(least - 1023 - 23);
+//
+// The same holds for any power of two u of which every share is a whole
+// multiple, as long as the magnitudes of the shares sum to at most 2^53 u:
+// so the steps of an earlier window carry over to the next one in its unit
+// (CarrySteps), the bars it no longer holds taken off and the new ones
+// added, while every new share is a whole number of units and the sum of
+// magnitudes stays within 2^53 units.
+bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, ExactSteps& steps,
+               ProfileRuns& runs) {
+  steps.valid = false;
+  if (binCount > kMaxSegmentBins) return false;
+  const bool carried = carry != nullptr && carry->steps == &steps && CarrySteps(spans, *carry, steps);
+  if (!carried && !CountSteps(spans, binCount, steps)) return false;
+  steps.valid = true;
+  const double unit = PowerOfTwo(steps.least - 1023 - 23);
   if (4 * spans.count < binCount) {
     BinBits edges;
     for (int32_t k = 0; k < spans.count; ++k) {
       edges.Set(spans.first[k]);
       edges.Set(spans.last[k] + 1);
     }
-    EdgeRuns(steps, edges, binCount, unit, runs);
+    EdgeRuns(steps.step, edges, binCount, unit, runs);
   } else {
-    StepRuns(steps, binCount, unit, runs);
+    StepRuns(steps.step, binCount, unit, runs);
   }
   return true;
 }

@@ -18,6 +18,7 @@ namespace {
 using profile::AddBarByBar;
 using profile::BarSpans;
 using profile::ExactRuns;
+using profile::ExactSteps;
 using profile::kFarthestBack;
 using profile::kMaxSegmentBins;
 using profile::NormaliseBins;
@@ -138,13 +139,16 @@ void ReadWindow(const Indicator& owner, int32_t start, int32_t barCount, WindowB
 
 // SpreadVolumes, taking over what `cache` (when not null) kept of the last
 // window, and keeping this one there. Bar `newestBar` is bar 0 of `bars`.
+// `reuse` receives what was taken over (its earlier window null if nothing).
 double Spread(const WindowBars& bars, double binSize, int32_t binCount, int64_t newestBar,
-              SpanCache* cache, BarSpans& spans) {
+              SpanCache* cache, BarSpans& spans, SpanReuse& reuse) {
+  reuse = SpanReuse{nullptr, 0, nullptr};
   if (cache == nullptr) return SpreadVolumes(bars, binSize, binCount, nullptr, spans);
   bool valid = false;
-  const SpanReuse reuse = cache->Reuse(newestBar, bars.lowest, binSize, binCount, valid);
-  const double total = SpreadVolumes(bars, binSize, binCount, valid ? &reuse : nullptr, spans);
+  const SpanReuse kept = cache->Reuse(newestBar, bars.lowest, binSize, binCount, valid);
+  const double total = SpreadVolumes(bars, binSize, binCount, valid ? &kept : nullptr, spans);
   cache->Keep(newestBar, bars.lowest, binSize, binCount);
+  if (valid) reuse = kept;
   return total;
 }
 
@@ -172,10 +176,14 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
       (bars.highest - bars.lowest) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
   if (binSize == 0.0) binSize = 1.0;
   BarSpans& spans = work.spans;
-  double total = Spread(bars, binSize, binCount, owner.barNumber - int64_t{start}, cache, spans);
+  SpanReuse reuse{};
+  double total =
+      Spread(bars, binSize, binCount, owner.barNumber - int64_t{start}, cache, spans, reuse);
   if (total == 0.0) total = 1.0;
   profile[binCount] = 0.0;
-  if (ExactRuns(spans, binCount, runs)) {
+  ExactSteps local;
+  ExactSteps& steps = cache != nullptr ? cache->Steps() : local;
+  if (ExactRuns(spans, binCount, reuse.steps != nullptr ? &reuse : nullptr, steps, runs)) {
     NormaliseRuns(runs, total, scale);
     runs.Fill(profile);
     return true;
