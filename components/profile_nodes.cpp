@@ -203,21 +203,33 @@ class NodeGrower {
 
  private:
   // The candidate runs, fullest first and lower runs first among equals.
-  // Percentages up to 100 are counted into buckets; a profile with larger
-  // ones (only negative volumes give those) is sorted.
+  // A few are put in place one by one; more percentages up to 100 are
+  // counted into buckets; a profile with larger ones (only negative volumes
+  // give those) is sorted.
   int32_t OrderCandidates(int32_t* order) const {
     // Buckets by 100 - percent, padded to a multiple of 4.
     constexpr int32_t kBuckets = 44;
+    constexpr int32_t kFewCandidates = 8;
     const int32_t count = runs_.candidates;
     const int32_t* percent = runs_.percent;
     std::copy(runs_.candidate, runs_.candidate + count, order);
+    if (count <= kFewCandidates) {
+      // Each moves down past the runs of smaller percentages only, so equals
+      // keep their order.
+      for (int32_t c = 1; c < count; ++c) {
+        const int32_t r = order[c];
+        int32_t d = c;
+        for (; d > 0 && percent[order[d - 1]] < percent[r]; --d) order[d] = order[d - 1];
+        order[d] = r;
+      }
+      return count;
+    }
     if (runs_.beyondFull) {
       std::sort(order, order + count, [percent](int32_t a, int32_t b) {
         return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
       });
       return count;
     }
-    if (count < 2) return count;
     // bucketEnd[b + 1] counts bucket b, then (summed) where bucket b + 1 begins.
     int32_t bucketEnd[kBuckets + 1] = {};
     for (int32_t c = 0; c < count; ++c) ++bucketEnd[kFullPercent - percent[order[c]] + 1];

@@ -70,27 +70,8 @@ double RoundAndFindLargest(double* value, int32_t count) {
   return largest;
 }
 
-// Sets out[0..count - 1] to v, two at a time where SSE2 is available.
-void FillDoubles(double* out, int32_t count, double v) {
-  int32_t k = 0;
-#if defined(__SSE2__)
-  const __m128d pair = _mm_set1_pd(v);
-  for (; k + 1 < count; k += 2) _mm_storeu_pd(out + k, pair);
-#endif
-  for (; k < count; ++k) out[k] = v;
-}
-
-// Sets out[0..kBlock - 1] to v: a fixed count, so the stores need no loop.
-constexpr int32_t kBlock = 16;
-void FillBlock(double* out, double v) {
-#if defined(__SSE2__)
-  const __m128d pair = _mm_set1_pd(v);
-#pragma GCC unroll 8
-  for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(out + k, pair);
-#else
-  for (int32_t k = 0; k < kBlock; ++k) out[k] = v;
-#endif
-}
+// Bins written at once by ProfileRuns::FillRun.
+constexpr int32_t kBlock = 8;
 
 // 2^e for e within the normal double range.
 double PowerOfTwo(int32_t e) {
@@ -140,8 +121,9 @@ int64_t Magnitude(const BarSpans& spans, int32_t least) {
 }
 
 // The steps of the bins in units of 2^(least - 1023 - 23), counted afresh,
-// when the unit makes them exact (see ExactRuns).
-bool CountSteps(const BarSpans& spans, int32_t binCount, ExactSteps& steps) {
+// when the unit makes them exact (see ExactRuns). When `sparse`, only the
+// steps at the spans' edges are set (the others are not read then).
+bool CountSteps(const BarSpans& spans, int32_t binCount, bool sparse, ExactSteps& steps) {
   const BarSpans::ExponentRange exponents = spans.Exponents();
   if (exponents.greatest == BarSpans::kExponentField) return false;
   // With no non-zero share any unit will do.
@@ -153,7 +135,12 @@ bool CountSteps(const BarSpans& spans, int32_t binCount, ExactSteps& steps) {
   // Zero shares give zero units.
   const double toUnits = PowerOfTwo(1023 + 23 - least);
   int64_t* step = steps.step;
-  std::fill(step, step + binCount + 1, int64_t{0});
+  if (sparse) {
+    step[0] = 0;
+    for (int32_t k = 0; k < spans.count; ++k) step[spans.first[k]] = step[spans.last[k] + 1] = 0;
+  } else {
+    std::fill(step, step + binCount + 1, int64_t{0});
+  }
   int64_t magnitude = 0;
   for (int32_t k = 0; k < spans.count; ++k) {
     const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
@@ -214,15 +201,22 @@ void ProfileRuns::Of(const double* bins, int32_t binCount) {
   value[count] = 0.0;  // the pad of an odd count
 }
 
-// Writes run r into `bins`. Runs are written lowest first, so a block of
-// kBlock bins may run past the end of run r: the runs above overwrite it.
-// Only blocks that stay inside the profile are written whole.
+// Writes run r into `bins` in blocks of kBlock bins from its first bin on.
+// Runs are written lowest first, so a block may run past the end of run r:
+// the runs above overwrite it. Only blocks that stay inside the profile are
+// written whole; the bins after the last of them go one by one.
 void ProfileRuns::FillRun(double* bins, int32_t r) const {
   const int32_t to = start[r + 1];
-  const int32_t end = start[count];
+  const int32_t blocksBelow = start[count] - kBlock + 1;
   int32_t i = start[r];
-  for (; i < to && i + kBlock <= end; i += kBlock) FillBlock(bins + i, value[r]);
-  if (i < to) FillDoubles(bins + i, to - i, value[r]);
+#if defined(__SSE2__)
+  const __m128d pair = _mm_set1_pd(value[r]);
+  for (; i < to && i < blocksBelow; i += kBlock) {
+#pragma GCC unroll 4
+    for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(bins + i + k, pair);
+  }
+#endif
+  for (; i < to; ++i) bins[i] = value[r];
 }
 
 // Writes the runs into bins 0..start[count] - 1: run by run when runs are
@@ -267,11 +261,16 @@ bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, 
                ProfileRuns& runs) {
   steps.valid = false;
   if (binCount > kMaxSegmentBins) return false;
-  const bool carried = carry != nullptr && carry->steps == &steps && CarrySteps(spans, *carry, steps);
-  if (!carried && !CountSteps(spans, binCount, steps)) return false;
-  steps.valid = true;
+  // Profiles with far fewer bars than bins visit only the bins at the edges
+  // of the spans; counted afresh, their other steps are left unset (and so
+  // not carried on).
+  const bool sparse = 4 * spans.count < binCount;
+  const bool carried =
+      carry != nullptr && carry->steps == &steps && CarrySteps(spans, *carry, steps);
+  if (!carried && !CountSteps(spans, binCount, sparse, steps)) return false;
+  steps.valid = carried || !sparse;
   const double unit = PowerOfTwo(steps.least - 1023 - 23);
-  if (4 * spans.count < binCount) {
+  if (sparse) {
     BinBits edges;
     for (int32_t k = 0; k < spans.count; ++k) {
       edges.Set(spans.first[k]);

@@ -192,9 +192,8 @@ bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
     const int pad = k + 1 < bars.count ? 0 : 2;
     if (pad == 0) total = total + bars.volume[k + 1];
     const bool inside = k >= takeFrom && k < takeUpTo;
-    const bool kept =
-        inside && (whole || TakePair(bars, k, *reuse->earlier,
-                                     static_cast<int32_t>(k - reuse->shift), spans));
+    const bool kept = inside && (whole || TakePair(bars, k, *reuse->earlier,
+                                                   static_cast<int32_t>(k - reuse->shift), spans));
     if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
   }
   spans.count = bars.count;
