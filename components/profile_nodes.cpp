@@ -234,12 +234,9 @@ class NodeGrower {
       const int32_t from = runs_.start[order[c]];
       const int32_t to = std::min(runs_.start[order[c] + 1], binCount_ - 1) - 1;
       // A run of one bin needs no search.
-      if (from == to) {
-        if (!marked_.Has(from)) Grow(from, order[c]);
-        continue;
-      }
-      for (int32_t peak = marked_.LowestClearIn(from, to); peak >= 0;
-           peak = marked_.LowestClearIn(peak + 1, to)) {
+      const int32_t first =
+          from == to ? (marked_.Has(from) ? -1 : from) : marked_.LowestClearIn(from, to);
+      for (int32_t peak = first; peak >= 0; peak = marked_.LowestClearIn(peak + 1, to)) {
         Grow(peak, order[c]);
       }
     }

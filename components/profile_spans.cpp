@@ -46,6 +46,19 @@ void PairQuotients(const double* x, const double* y, int32_t count, double* out)
 #endif
 }
 
+// sum + v[0] + v[1] + ... + v[n - 1], added in that order.
+double SumInOrder(const double* v, int32_t n, double sum) {
+  int32_t k = 0;
+  for (; k + 3 < n; k += 4) {
+    sum = sum + v[k];
+    sum = sum + v[k + 1];
+    sum = sum + v[k + 2];
+    sum = sum + v[k + 3];
+  }
+  for (; k < n; ++k) sum = sum + v[k];
+  return sum;
+}
+
 #if defined(__SSE2__)
 // Lane by lane minimum of 32-bit integers.
 __m128i Min32(__m128i a, __m128i b) {
@@ -73,7 +86,7 @@ int BelowSingleLimit(__m128d x) {
 
 // Bars k and k + 1 of SpanBarsInRange, with their shares; returns a bit per
 // bar that lies in range and whose share rounds as RoundToSingle does.
-int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
+inline int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
   const __m128d offset = _mm_set1_pd(c.lowest);
   const __m128d size = _mm_set1_pd(c.binSize);
   const __m128i one = _mm_set1_epi32(1);
@@ -95,6 +108,19 @@ int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans
   const __m128d quotient = _mm_div_pd(volume, divisor);
   _mm_storeu_pd(spans.share + k, _mm_cvtps_pd(_mm_cvtpd_ps(quotient)));
   return inRange & BelowSingleLimit(quotient);
+}
+
+// SpanPair for the pairs from `from` (even) up to `upTo`: a bit per bar of
+// every pair, as SpanPair gives it (the pad after an odd count counts as in
+// range).
+int SpanPairs(const WindowBars& bars, int32_t from, int32_t upTo, const SpanConstants& c,
+              BarSpans& spans) {
+  int inRange = 3;
+  for (int32_t k = from; k < upTo; k += 2) {
+    const int pad = k + 1 < bars.count ? 0 : 2;
+    inRange &= pad | SpanPair(bars, k, c, spans);
+  }
+  return inRange;
 }
 
 // Bars k and k + 1 (k + 1 the pad when it is `count`) taken over from bars j
@@ -186,14 +212,19 @@ bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
   const int32_t takeUpTo = keptUpTo == bars.count ? keptUpTo : keptUpTo & ~1;
   const bool whole = takeFrom < takeUpTo && TakeRange(bars, *reuse, takeFrom, takeUpTo, spans);
   int inRange = 3;
-  for (int32_t k = 0; k < bars.count; k += 2) {
+  if (whole) {
+    total = SumInOrder(bars.volume, bars.count, total);
+    inRange = SpanPairs(bars, 0, takeFrom, constants, spans) &
+              SpanPairs(bars, takeUpTo, bars.count, constants, spans);
+  }
+  for (int32_t k = 0; k < bars.count && !whole; k += 2) {
     total = total + bars.volume[k];
     // The pad after an odd count is not a bar.
     const int pad = k + 1 < bars.count ? 0 : 2;
     if (pad == 0) total = total + bars.volume[k + 1];
-    const bool inside = k >= takeFrom && k < takeUpTo;
-    const bool kept = inside && (whole || TakePair(bars, k, *reuse->earlier,
-                                                   static_cast<int32_t>(k - reuse->shift), spans));
+    const bool kept =
+        k >= takeFrom && k < takeUpTo &&
+        TakePair(bars, k, *reuse->earlier, static_cast<int32_t>(k - reuse->shift), spans);
     if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
   }
   spans.count = bars.count;

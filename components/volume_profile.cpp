@@ -40,6 +40,13 @@ constexpr int32_t kFewBars = 16;
 void ReverseCopy(const double* from, int32_t n, double* out) {
   int32_t k = 0;
 #if defined(__SSE2__)
+  const auto swapped = [](__m128d pair) { return _mm_shuffle_pd(pair, pair, 1); };
+  for (; k + 3 < n; k += 4) {
+    const __m128d newer = _mm_loadu_pd(from + n - 2 - k);
+    const __m128d older = _mm_loadu_pd(from + n - 4 - k);
+    _mm_storeu_pd(out + k, swapped(newer));
+    _mm_storeu_pd(out + k + 2, swapped(older));
+  }
   for (; k + 1 < n; k += 2) {
     const __m128d pair = _mm_loadu_pd(from + n - 2 - k);
     _mm_storeu_pd(out + k, _mm_shuffle_pd(pair, pair, 1));
