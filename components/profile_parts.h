@@ -276,7 +276,7 @@ struct ProfileRuns {
   void Fill(double* bins) const;
 
  private:
-  void FillRun(double* bins, int32_t r) const;
+  void FillRuns(double* bins) const;
 };
 
 // The bins as exact integer sums, when they are exact; false otherwise

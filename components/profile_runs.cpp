@@ -15,7 +15,7 @@ namespace zeb {
 namespace profile {
 namespace {
 
-// The largest of the rounded values as RoundAndFindLargest scans them, from
+// The largest of the rounded values as DivideRoundAndFindLargest scans them, from
 // the largest of two lanes that each scanned a subsequence of them in order
 // (both lanes starting from value 0): each lane holds the first of its
 // greatest values, and the strictly greater lane holds the overall one. Lanes
@@ -29,21 +29,24 @@ bool SettleLanes(const double* lanes, double& largest) {
   return false;
 }
 
-// Rounds value[0..count - 1] to single precision as RoundToSingle does and
-// returns the largest (value[0] first, replaced only by a strictly greater
-// value). Pairs are rounded together where SSE2 is available and every
-// value is below 2^127 in magnitude (there the packed conversion rounds as
-// the scalar one does, in any rounding mode, and never overflows), and
-// scanned in two lanes: MAXPD gives x > m ? x : m, the scalar step.
-double RoundAndFindLargest(double* value, int32_t count) {
-  value[0] = RoundToSingle(value[0]);
+// Divides value[0..count - 1] by `total` and rounds each quotient to single
+// precision as RoundToSingle does, and returns the largest (value[0] first,
+// replaced only by a strictly greater value). Pairs are divided and rounded
+// together where SSE2 is available and every quotient is below 2^127 in
+// magnitude (there the packed conversion rounds as the scalar one does, in
+// any rounding mode, and never overflows), and scanned in two lanes: MAXPD
+// gives x > m ? x : m, the scalar step. Packed and scalar divisions round
+// alike.
+double DivideRoundAndFindLargest(double* value, int32_t count, double total) {
+  value[0] = RoundToSingle(value[0] / total);
   int32_t k = 1;
 #if defined(__SSE2__)
   const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   const __m128d limit = _mm_set1_pd(0x1p127);
+  const __m128d divisor = _mm_set1_pd(total);
   __m128d lanes = _mm_set1_pd(value[0]);
   for (; k + 1 < count; k += 2) {
-    const __m128d q = _mm_loadu_pd(value + k);
+    const __m128d q = _mm_div_pd(_mm_loadu_pd(value + k), divisor);
     if (_mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit)) != 3) break;
     const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
     _mm_storeu_pd(value + k, rounded);
@@ -54,7 +57,7 @@ double RoundAndFindLargest(double* value, int32_t count) {
     _mm_storeu_pd(lane, lanes);
     // The value left over after the pairs is the last of lane 0.
     if (k < count) {
-      value[k] = RoundToSingle(value[k]);
+      value[k] = RoundToSingle(value[k] / total);
       if (value[k] > lane[0]) lane[0] = value[k];
       k = count;
     }
@@ -62,7 +65,7 @@ double RoundAndFindLargest(double* value, int32_t count) {
     if (SettleLanes(lane, largest)) return largest;
   }
 #endif
-  for (; k < count; ++k) value[k] = RoundToSingle(value[k]);
+  for (; k < count; ++k) value[k] = RoundToSingle(value[k] / total);
   double largest = value[0];
   for (int32_t r = 1; r < count; ++r) {
     if (value[r] > largest) largest = value[r];
@@ -70,7 +73,7 @@ double RoundAndFindLargest(double* value, int32_t count) {
   return largest;
 }
 
-// Bins written at once by ProfileRuns::FillRun.
+// Bins written at once by ProfileRuns::FillRuns.
 constexpr int32_t kBlock = 8;
 
 // 2^e for e within the normal double range.
@@ -201,22 +204,24 @@ void ProfileRuns::Of(const double* bins, int32_t binCount) {
   value[count] = 0.0;  // the pad of an odd count
 }
 
-// Writes run r into `bins` in blocks of kBlock bins from its first bin on.
-// Runs are written lowest first, so a block may run past the end of run r:
-// the runs above overwrite it. Only blocks that stay inside the profile are
-// written whole; the bins after the last of them go one by one.
-void ProfileRuns::FillRun(double* bins, int32_t r) const {
-  const int32_t to = start[r + 1];
+// Writes the runs lowest first, each in blocks of kBlock bins from its first
+// bin on: a block that runs past the end of its run is overwritten by the
+// runs above. Only blocks that stay inside the profile are written whole;
+// the bins after the last of them go one by one.
+void ProfileRuns::FillRuns(double* bins) const {
   const int32_t blocksBelow = start[count] - kBlock + 1;
-  int32_t i = start[r];
+  for (int32_t r = 0; r < count; ++r) {
+    const int32_t to = start[r + 1];
+    int32_t i = start[r];
 #if defined(__SSE2__)
-  const __m128d pair = _mm_set1_pd(value[r]);
-  for (; i < to && i < blocksBelow; i += kBlock) {
+    const __m128d pair = _mm_set1_pd(value[r]);
+    for (; i < to && i < blocksBelow; i += kBlock) {
 #pragma GCC unroll 4
-    for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(bins + i + k, pair);
-  }
+      for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(bins + i + k, pair);
+    }
 #endif
-  for (; i < to; ++i) bins[i] = value[r];
+    for (; i < to; ++i) bins[i] = value[r];
+  }
 }
 
 // Writes the runs into bins 0..start[count] - 1: run by run when runs are
@@ -228,7 +233,7 @@ void ProfileRuns::Fill(double* bins) const {
     return;
   }
   if (4 * count <= binCount) {
-    for (int32_t r = 0; r < count; ++r) FillRun(bins, r);
+    FillRuns(bins);
     return;
   }
   int32_t r = 0;
@@ -311,11 +316,8 @@ void NormaliseBins(double* profile, int32_t binCount, double total, double scale
 // The same, once per run: equal bins give equal quotients.
 void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   double* value = runs.value;
+  double largest = DivideRoundAndFindLargest(value, runs.count, total);
   value[runs.count] = 0.0;
-  // x * 1.0 is x for every value arithmetic yields (all but signalling
-  // NaNs), so a factor of 1.0 gives x / total.
-  Quotients(value, runs.count, Before::Multiply, 1.0, total, value);
-  double largest = RoundAndFindLargest(value, runs.count);
   // x * 1.0 / L is x / L: at most 1.0 for every x <= L, and exactly 1.0 for
   // x = L when L is finite and positive.
   runs.largestIsOne = scale == 1.0 && largest > 0.0 && std::isfinite(largest);
