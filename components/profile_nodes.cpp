@@ -188,12 +188,22 @@ struct PercentRuns {
 
   // The sum of the percentages of all bins. They are whole numbers, so their
   // sum as doubles is exact in any order: every product of a percentage and
-  // a run length, and every partial sum, stays below 2^31 * 200 < 2^53.
+  // a run length, and every partial sum, stays below 2^31 * 200 < 2^53 in
+  // magnitude.
   static double PercentSum(const int32_t* runStart, const int32_t* percents, int32_t runCount) {
     int32_t r = 0;
     double sum = 0.0;
 #if defined(__SSE2__)
     __m128d pairs = _mm_setzero_pd();
+    __m128d upper = _mm_setzero_pd();
+    // Runs of one bin each (as many runs as bins): the percentages alone,
+    // four at a time.
+    for (; runStart[runCount] == runCount && r + 3 < runCount; r += 4) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percents + r));
+      pairs = _mm_add_pd(pairs, _mm_cvtepi32_pd(p));
+      upper = _mm_add_pd(upper, _mm_cvtepi32_pd(_mm_shuffle_epi32(p, _MM_SHUFFLE(1, 0, 3, 2))));
+    }
+    pairs = _mm_add_pd(pairs, upper);
     for (; r + 1 < runCount; r += 2) {
       const __m128i from = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(runStart + r));
       const __m128i to = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(runStart + r + 1));
