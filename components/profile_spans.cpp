@@ -46,6 +46,7 @@ void PairQuotients(const double* x, const double* y, int32_t count, double* out)
 #endif
 }
 
+#if defined(__SSE2__)
 // sum + v[0] + v[1] + ... + v[n - 1], added in that order.
 double SumInOrder(const double* v, int32_t n, double sum) {
   int32_t k = 0;
@@ -59,7 +60,6 @@ double SumInOrder(const double* v, int32_t n, double sum) {
   return sum;
 }
 
-#if defined(__SSE2__)
 // Lane by lane minimum of 32-bit integers.
 __m128i Min32(__m128i a, __m128i b) {
   const __m128i greater = _mm_cmpgt_epi32(a, b);
