@@ -74,7 +74,7 @@ double DivideRoundAndFindLargest(double* value, int32_t count, double total) {
 }
 
 // Bins written at once by ProfileRuns::FillRuns.
-constexpr int32_t kBlock = 8;
+constexpr int32_t kBlock = 16;
 
 // 2^e for e within the normal double range.
 double PowerOfTwo(int32_t e) {
@@ -216,7 +216,7 @@ void ProfileRuns::FillRuns(double* bins) const {
 #if defined(__SSE2__)
     const __m128d pair = _mm_set1_pd(value[r]);
     for (; i < to && i < blocksBelow; i += kBlock) {
-#pragma GCC unroll 4
+#pragma GCC unroll 8
       for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(bins + i + k, pair);
     }
 #endif
