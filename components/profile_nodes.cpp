@@ -46,9 +46,11 @@ void FillInts(int32_t* out, int32_t count, int32_t v) {
 // x, so a largest of 1.0 divides nothing. Two at a time where SSE2 is
 // available and every percentage lies inside the 32-bit range (there
 // truncation needs no guard); count is rounded up to even.
-void Percents(const double* value, int32_t count, double largest, int32_t* out) {
-  const bool unit = largest == 1.0;
 #if defined(__SSE2__)
+// The pairs of Percents, each divided first when `Divide`; false when a
+// percentage lies outside the 32-bit range.
+template <bool Divide>
+bool PercentPairs(const double* value, int32_t count, double largest, int32_t* out) {
   const __m128d divisor = _mm_set1_pd(largest);
   const __m128d hundred = _mm_set1_pd(100.0);
   const __m128d low = _mm_set1_pd(-2147483648.0);
@@ -56,16 +58,49 @@ void Percents(const double* value, int32_t count, double largest, int32_t* out) 
   int inRange = 3;
   for (int32_t r = 0; r < count; r += 2) {
     __m128d x = _mm_loadu_pd(value + r);
-    if (!unit) x = _mm_div_pd(x, divisor);
+    if (Divide) x = _mm_div_pd(x, divisor);
     x = _mm_mul_pd(x, hundred);
     inRange &= _mm_movemask_pd(_mm_and_pd(_mm_cmpgt_pd(x, low), _mm_cmplt_pd(x, high)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + r), _mm_cvttpd_epi32(x));
   }
-  if (inRange == 3) return;
+  return inRange == 3;
+}
+#endif
+
+void Percents(const double* value, int32_t count, double largest, int32_t* out) {
+  const bool unit = largest == 1.0;
+#if defined(__SSE2__)
+  if (unit ? PercentPairs<false>(value, count, largest, out)
+           : PercentPairs<true>(value, count, largest, out)) {
+    return;
+  }
 #endif
   for (int32_t r = 0; r < count; ++r)
     out[r] = Percent((unit ? value[r] : value[r] / largest) * 100);
 }
+
+#if defined(__SSE2__)
+// For each set of lanes of four (bit i for lane i), those lanes in order,
+// and how many there are.
+struct PackedLanes {
+  int32_t lanes[16][4];
+  int32_t count[16];
+};
+
+constexpr PackedLanes MakePackedLanes() {
+  PackedLanes p{};
+  for (int32_t bits = 0; bits < 16; ++bits) {
+    int32_t n = 0;
+    for (int32_t lane = 0; lane < 4; ++lane) {
+      if ((bits >> lane) & 1) p.lanes[bits][n++] = lane;
+    }
+    p.count[bits] = n;
+  }
+  return p;
+}
+
+constexpr PackedLanes kPackedLanes = MakePackedLanes();
+#endif
 
 #if defined(__SSE2__)
 // Inclusive prefix sums of x[0..count - 1], count a multiple of 4, four at
@@ -92,12 +127,14 @@ void PrefixSums(int32_t* x, int32_t count) {
 // Neighbouring runs may share a percentage.
 struct PercentRuns {
   const int32_t* start;
-  int32_t percent[kMaxSegmentBins + 1];
+  // Padded: the four after the last run may be read (and are zero).
+  int32_t percent[kMaxSegmentBins + 4];
   int32_t count = 0;
   double mean = 0.0;
   // Runs of at least 60 percent that begin before the last bin (which is
   // never a peak), lowest first; whether one of them exceeds 100 percent.
-  int32_t candidate[kMaxSegmentBins];
+  // Padded: four at a time may be written.
+  int32_t candidate[kMaxSegmentBins + 4];
   int32_t candidates = 0;
   bool beyondFull = false;
 
@@ -115,27 +152,58 @@ struct PercentRuns {
   }
 
  private:
-  // Runs 0..runCount - 1 of at least 60 percent, without a branch per run.
+  // Runs 0..runCount - 1 of at least 60 percent, without a branch per run:
+  // four at a time where SSE2 is available, the runs of each four that
+  // qualify packed by kPackedLanes. A run beyond 100 percent qualifies.
   void GatherCandidates(int32_t runCount) {
     int32_t m = 0;
+#if defined(__SSE2__)
+    const auto at = [](int32_t* x) { return reinterpret_cast<__m128i*>(x); };
+    _mm_storeu_si128(at(percent + count), _mm_setzero_si128());
+    const __m128i peak = _mm_set1_epi32(kPeakPercent - 1);
+    const __m128i full = _mm_set1_epi32(kFullPercent);
+    int beyond = 0;
+    for (int32_t r = 0; r < runCount; r += 4) {
+      const __m128i p = _mm_loadu_si128(at(percent + r));
+      const int inside = runCount - r >= 4 ? 15 : (1 << (runCount - r)) - 1;
+      const int bits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, peak))) & inside;
+      beyond |= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, full))) & inside;
+      const __m128i lanes =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackedLanes.lanes[bits]));
+      _mm_storeu_si128(at(candidate + m), _mm_add_epi32(lanes, _mm_set1_epi32(r)));
+      m += kPackedLanes.count[bits];
+    }
+    beyondFull = beyond != 0;
+#else
+    int32_t fullest = 0;
     for (int32_t r = 0; r < runCount; ++r) {
       candidate[m] = r;
       m += static_cast<int32_t>(percent[r] >= kPeakPercent);
+      fullest = std::max(fullest, percent[r]);
     }
-    candidates = m;
-    int32_t fullest = 0;
-    for (int32_t c = 0; c < m; ++c) fullest = std::max(fullest, percent[candidate[c]]);
     beyondFull = fullest > kFullPercent;
+#endif
+    candidates = m;
   }
 
   // The sum of the percentages of all bins. They are whole numbers, so their
   // sum as doubles is exact in any order: every product of a percentage and
-  // a run length, and every partial sum, stays below 2^31 * 200 < 2^53.
+  // a run length, and every partial sum, stays below 2^31 * 200 < 2^53 in
+  // magnitude.
   static double PercentSum(const int32_t* runStart, const int32_t* percents, int32_t runCount) {
     int32_t r = 0;
     double sum = 0.0;
 #if defined(__SSE2__)
     __m128d pairs = _mm_setzero_pd();
+    __m128d upper = _mm_setzero_pd();
+    // Runs of one bin each (as many runs as bins): the percentages alone,
+    // four at a time.
+    for (; runStart[runCount] == runCount && r + 3 < runCount; r += 4) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percents + r));
+      pairs = _mm_add_pd(pairs, _mm_cvtepi32_pd(p));
+      upper = _mm_add_pd(upper, _mm_cvtepi32_pd(_mm_shuffle_epi32(p, _MM_SHUFFLE(1, 0, 3, 2))));
+    }
+    pairs = _mm_add_pd(pairs, upper);
     for (; r + 1 < runCount; r += 2) {
       const __m128i from = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(runStart + r));
       const __m128i to = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(runStart + r + 1));
@@ -173,9 +241,12 @@ class NodeGrower {
     int32_t order[kMaxSegmentBins];
     const int32_t candidates = OrderCandidates(order);
     for (int32_t c = 0; c < candidates; ++c) {
+      const int32_t from = runs_.start[order[c]];
       const int32_t to = std::min(runs_.start[order[c] + 1], binCount_ - 1) - 1;
-      for (int32_t peak = marked_.LowestClearIn(runs_.start[order[c]], to); peak >= 0;
-           peak = marked_.LowestClearIn(peak + 1, to)) {
+      // A run of one bin needs no search.
+      const int32_t first =
+          from == to ? (marked_.Has(from) ? -1 : from) : marked_.LowestClearIn(from, to);
+      for (int32_t peak = first; peak >= 0; peak = marked_.LowestClearIn(peak + 1, to)) {
         Grow(peak, order[c]);
       }
     }
@@ -203,21 +274,33 @@ class NodeGrower {
 
  private:
   // The candidate runs, fullest first and lower runs first among equals.
-  // Percentages up to 100 are counted into buckets; a profile with larger
-  // ones (only negative volumes give those) is sorted.
+  // A few are put in place one by one; more percentages up to 100 are
+  // counted into buckets; a profile with larger ones (only negative volumes
+  // give those) is sorted.
   int32_t OrderCandidates(int32_t* order) const {
     // Buckets by 100 - percent, padded to a multiple of 4.
     constexpr int32_t kBuckets = 44;
+    constexpr int32_t kFewCandidates = 8;
     const int32_t count = runs_.candidates;
     const int32_t* percent = runs_.percent;
     std::copy(runs_.candidate, runs_.candidate + count, order);
+    if (count <= kFewCandidates) {
+      // Each moves down past the runs of smaller percentages only, so equals
+      // keep their order.
+      for (int32_t c = 1; c < count; ++c) {
+        const int32_t r = order[c];
+        int32_t d = c;
+        for (; d > 0 && percent[order[d - 1]] < percent[r]; --d) order[d] = order[d - 1];
+        order[d] = r;
+      }
+      return count;
+    }
     if (runs_.beyondFull) {
       std::sort(order, order + count, [percent](int32_t a, int32_t b) {
         return percent[a] != percent[b] ? percent[a] > percent[b] : a < b;
       });
       return count;
     }
-    if (count < 2) return count;
     // bucketEnd[b + 1] counts bucket b, then (summed) where bucket b + 1 begins.
     int32_t bucketEnd[kBuckets + 1] = {};
     for (int32_t c = 0; c < count; ++c) ++bucketEnd[kFullPercent - percent[order[c]] + 1];

@@ -76,10 +76,11 @@ struct BarSpans {
   // Whether entry k belongs to bar k of the window (every bar in range);
   // otherwise only the bars that fill bins are listed.
   bool aligned = false;
-  // Biased exponent fields of the least and greatest non-zero share (2047
-  // for one that is not finite); 0 for both when every share is zero.
-  int32_t leastExponent = 0;
-  int32_t greatestExponent = 0;
+  // Bars takenFrom..takenUpTo - 1 were taken over from an earlier window
+  // (the same bits there, SpanReuse's shift apart); every other bar was
+  // spanned here. Empty when nothing was taken over.
+  int32_t takenFrom = 0;
+  int32_t takenUpTo = 0;
 
   static constexpr int32_t kExponentField = 0x7ff;
 
@@ -89,11 +90,16 @@ struct BarSpans {
     return static_cast<int32_t>((bits >> 52) & kExponentField);
   }
 
-  // Rounds each quotient to single precision and notes the exponent range.
-  void RoundShares();
+  // Biased exponent fields of the least and greatest non-zero share (2047
+  // for one that is not finite); 0 for both when every share is zero.
+  struct ExponentRange {
+    int32_t least;
+    int32_t greatest;
+  };
+  ExponentRange Exponents() const;
 
-  // Notes the exponent range of the shares.
-  void NoteExponents();
+  // Rounds each quotient to single precision.
+  void RoundShares();
 
  private:
   bool RoundSharePairs();
@@ -105,11 +111,24 @@ struct SpanWork {
   BarSpans spans;
 };
 
+// The exact bins of a window in integer units (ExactRuns): bin i holds
+// step[0] + ... + step[i] units of 2^(least - 1023 - 23), and magnitude is the
+// sum of the magnitudes of the window's shares in units.
+struct ExactSteps {
+  int64_t step[kMaxSegmentBins + 1];
+  int64_t magnitude = 0;
+  int32_t least = 0;
+  // Whether step holds the bins of the window kept with it.
+  bool valid = false;
+};
+
 // An earlier window whose spans hold for the bars it shares with the next
-// one: bar k of the next window is bar k - shift of the earlier one.
+// one: bar k of the next window is bar k - shift of the earlier one. `steps`
+// (when not null) holds the earlier window's exact bins.
 struct SpanReuse {
   const SpanWork* earlier;
   int64_t shift;
+  const ExactSteps* steps;
 };
 
 // Spreads each bar of the window over the bins its range covers: the bins of
@@ -135,10 +154,10 @@ class SpanCache {
                   bool& valid) const {
     valid =
         valid_ && binCount_ == binCount && SameBits(lowest_, lowest) && SameBits(binSize_, binSize);
-    return {&work_[kept_], newestBar - newestBar_};
+    return {&work_[kept_], newestBar - newestBar_, steps_.valid ? &steps_ : nullptr};
   }
 
-  // Keeps the window just built in Next().
+  // Keeps the window just built in Next(); its exact bins are not known yet.
   void Keep(int64_t newestBar, double lowest, double binSize, int32_t binCount) {
     kept_ = 1 - kept_;
     valid_ = work_[kept_].spans.aligned;
@@ -146,10 +165,15 @@ class SpanCache {
     lowest_ = lowest;
     binSize_ = binSize;
     binCount_ = binCount;
+    steps_.valid = false;
   }
+
+  // The exact bins of the kept window, once ExactRuns has found them.
+  ExactSteps& Steps() { return steps_; }
 
  private:
   SpanWork work_[2];
+  ExactSteps steps_;
   int32_t kept_ = 0;
   bool valid_ = false;
   int64_t newestBar_ = 0;
@@ -252,11 +276,15 @@ struct ProfileRuns {
   void Fill(double* bins) const;
 
  private:
-  void FillRun(double* bins, int32_t r) const;
+  void FillRuns(double* bins) const;
 };
 
-// The bins as exact integer sums, when they are exact; false otherwise.
-bool ExactRuns(const BarSpans& spans, int32_t binCount, ProfileRuns& runs);
+// The bins as exact integer sums, when they are exact; false otherwise
+// (steps.valid then false). With `carry` (its steps not null), the steps of
+// the earlier window are brought up to date in `steps` (the same object)
+// where that is exact, instead of being counted again.
+bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, ExactSteps& steps,
+               ProfileRuns& runs);
 
 // The bins summed bar after bar, into the zeroed profile.
 void AddBarByBar(const BarSpans& spans, double* profile);

@@ -15,7 +15,7 @@ namespace zeb {
 namespace profile {
 namespace {
 
-// The largest of the rounded values as RoundAndFindLargest scans them, from
+// The largest of the rounded values as DivideRoundAndFindLargest scans them, from
 // the largest of two lanes that each scanned a subsequence of them in order
 // (both lanes starting from value 0): each lane holds the first of its
 // greatest values, and the strictly greater lane holds the overall one. Lanes
@@ -29,21 +29,24 @@ bool SettleLanes(const double* lanes, double& largest) {
   return false;
 }
 
-// Rounds value[0..count - 1] to single precision as RoundToSingle does and
-// returns the largest (value[0] first, replaced only by a strictly greater
-// value). Pairs are rounded together where SSE2 is available and every
-// value is below 2^127 in magnitude (there the packed conversion rounds as
-// the scalar one does, in any rounding mode, and never overflows), and
-// scanned in two lanes: MAXPD gives x > m ? x : m, the scalar step.
-double RoundAndFindLargest(double* value, int32_t count) {
-  value[0] = RoundToSingle(value[0]);
+// Divides value[0..count - 1] by `total` and rounds each quotient to single
+// precision as RoundToSingle does, and returns the largest (value[0] first,
+// replaced only by a strictly greater value). Pairs are divided and rounded
+// together where SSE2 is available and every quotient is below 2^127 in
+// magnitude (there the packed conversion rounds as the scalar one does, in
+// any rounding mode, and never overflows), and scanned in two lanes: MAXPD
+// gives x > m ? x : m, the scalar step. Packed and scalar divisions round
+// alike.
+double DivideRoundAndFindLargest(double* value, int32_t count, double total) {
+  value[0] = RoundToSingle(value[0] / total);
   int32_t k = 1;
 #if defined(__SSE2__)
   const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   const __m128d limit = _mm_set1_pd(0x1p127);
+  const __m128d divisor = _mm_set1_pd(total);
   __m128d lanes = _mm_set1_pd(value[0]);
   for (; k + 1 < count; k += 2) {
-    const __m128d q = _mm_loadu_pd(value + k);
+    const __m128d q = _mm_div_pd(_mm_loadu_pd(value + k), divisor);
     if (_mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit)) != 3) break;
     const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
     _mm_storeu_pd(value + k, rounded);
@@ -54,7 +57,7 @@ double RoundAndFindLargest(double* value, int32_t count) {
     _mm_storeu_pd(lane, lanes);
     // The value left over after the pairs is the last of lane 0.
     if (k < count) {
-      value[k] = RoundToSingle(value[k]);
+      value[k] = RoundToSingle(value[k] / total);
       if (value[k] > lane[0]) lane[0] = value[k];
       k = count;
     }
@@ -62,7 +65,7 @@ double RoundAndFindLargest(double* value, int32_t count) {
     if (SettleLanes(lane, largest)) return largest;
   }
 #endif
-  for (; k < count; ++k) value[k] = RoundToSingle(value[k]);
+  for (; k < count; ++k) value[k] = RoundToSingle(value[k] / total);
   double largest = value[0];
   for (int32_t r = 1; r < count; ++r) {
     if (value[r] > largest) largest = value[r];
@@ -70,27 +73,8 @@ double RoundAndFindLargest(double* value, int32_t count) {
   return largest;
 }
 
-// Sets out[0..count - 1] to v, two at a time where SSE2 is available.
-void FillDoubles(double* out, int32_t count, double v) {
-  int32_t k = 0;
-#if defined(__SSE2__)
-  const __m128d pair = _mm_set1_pd(v);
-  for (; k + 1 < count; k += 2) _mm_storeu_pd(out + k, pair);
-#endif
-  for (; k < count; ++k) out[k] = v;
-}
-
-// Sets out[0..kBlock - 1] to v: a fixed count, so the stores need no loop.
+// Bins written at once by ProfileRuns::FillRuns.
 constexpr int32_t kBlock = 16;
-void FillBlock(double* out, double v) {
-#if defined(__SSE2__)
-  const __m128d pair = _mm_set1_pd(v);
-#pragma GCC unroll 8
-  for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(out + k, pair);
-#else
-  for (int32_t k = 0; k < kBlock; ++k) out[k] = v;
-#endif
-}
 
 // 2^e for e within the normal double range.
 double PowerOfTwo(int32_t e) {
@@ -139,6 +123,77 @@ int64_t Magnitude(const BarSpans& spans, int32_t least) {
   return magnitude;
 }
 
+// The steps of the bins in units of 2^(least - 1023 - 23), counted afresh,
+// when the unit makes them exact (see ExactRuns). When `sparse`, only the
+// steps at the spans' edges are set (the others are not read then).
+bool CountSteps(const BarSpans& spans, int32_t binCount, bool sparse, ExactSteps& steps) {
+  const BarSpans::ExponentRange exponents = spans.Exponents();
+  if (exponents.greatest == BarSpans::kExponentField) return false;
+  // With no non-zero share any unit will do.
+  const int32_t least = exponents.greatest == 0 ? 1023 : exponents.least;
+  const int32_t spread = exponents.greatest - least;
+  // Up to a spread of 20, T <= 299 * 2^21 < 2^30 whatever the shares.
+  if (spread > 29 || (spread > 20 && Magnitude(spans, least) > (int64_t{1} << 30))) return false;
+  // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
+  // Zero shares give zero units.
+  const double toUnits = PowerOfTwo(1023 + 23 - least);
+  int64_t* step = steps.step;
+  if (sparse) {
+    step[0] = 0;
+    for (int32_t k = 0; k < spans.count; ++k) step[spans.first[k]] = step[spans.last[k] + 1] = 0;
+  } else {
+    std::fill(step, step + binCount + 1, int64_t{0});
+  }
+  int64_t magnitude = 0;
+  for (int32_t k = 0; k < spans.count; ++k) {
+    const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
+    step[spans.first[k]] += units;
+    step[spans.last[k] + 1] -= units;
+    magnitude += units < 0 ? -units : units;
+  }
+  steps.magnitude = magnitude;
+  steps.least = least;
+  return true;
+}
+
+// Adds the shares of bars from..upTo - 1 of `spans` to the steps (`sign`
+// 1), or takes them off (-1); false when a share is not a whole number of
+// units of magnitude at most 2^53 (the steps are then left half done).
+bool StepBars(const BarSpans& spans, int32_t from, int32_t upTo, int64_t sign, double toUnits,
+              ExactSteps& steps) {
+  constexpr double kLimit = 0x1p53;
+  int64_t* step = steps.step;
+  int64_t magnitude = 0;
+  for (int32_t k = from; k < upTo; ++k) {
+    const double x = spans.share[k] * toUnits;
+    if (!(std::fabs(x) <= kLimit)) return false;
+    const auto units = static_cast<int64_t>(x);
+    if (static_cast<double>(units) != x) return false;
+    step[spans.first[k]] += sign * units;
+    step[spans.last[k] + 1] -= sign * units;
+    magnitude += units < 0 ? -units : units;
+  }
+  steps.magnitude += sign * magnitude;
+  return true;
+}
+
+// The steps of the earlier window (carry.steps, in `steps`) brought up to
+// the bars of this one, in the earlier unit: the earlier bars this window
+// did not take over are taken off, the bars spanned here are added. False,
+// leaving the steps to be counted afresh, when that would not be exact.
+bool CarrySteps(const BarSpans& spans, const SpanReuse& carry, ExactSteps& steps) {
+  if (spans.takenFrom >= spans.takenUpTo) return false;
+  const BarSpans& earlier = carry.earlier->spans;
+  const auto from = static_cast<int32_t>(spans.takenFrom - carry.shift);
+  const auto upTo = static_cast<int32_t>(spans.takenUpTo - carry.shift);
+  const double toUnits = PowerOfTwo(1023 + 23 - steps.least);
+  return StepBars(earlier, 0, from, -1, toUnits, steps) &&
+         StepBars(earlier, upTo, earlier.count, -1, toUnits, steps) &&
+         StepBars(spans, 0, spans.takenFrom, 1, toUnits, steps) &&
+         StepBars(spans, spans.takenUpTo, spans.count, 1, toUnits, steps) &&
+         steps.magnitude <= (int64_t{1} << 53);
+}
+
 }  // namespace
 
 void ProfileRuns::Of(const double* bins, int32_t binCount) {
@@ -149,15 +204,24 @@ void ProfileRuns::Of(const double* bins, int32_t binCount) {
   value[count] = 0.0;  // the pad of an odd count
 }
 
-// Writes run r into `bins`. Runs are written lowest first, so a block of
-// kBlock bins may run past the end of run r: the runs above overwrite it.
-// Only blocks that stay inside the profile are written whole.
-void ProfileRuns::FillRun(double* bins, int32_t r) const {
-  const int32_t to = start[r + 1];
-  const int32_t end = start[count];
-  int32_t i = start[r];
-  for (; i < to && i + kBlock <= end; i += kBlock) FillBlock(bins + i, value[r]);
-  if (i < to) FillDoubles(bins + i, to - i, value[r]);
+// Writes the runs lowest first, each in blocks of kBlock bins from its first
+// bin on: a block that runs past the end of its run is overwritten by the
+// runs above. Only blocks that stay inside the profile are written whole;
+// the bins after the last of them go one by one.
+void ProfileRuns::FillRuns(double* bins) const {
+  const int32_t blocksBelow = start[count] - kBlock + 1;
+  for (int32_t r = 0; r < count; ++r) {
+    const int32_t to = start[r + 1];
+    int32_t i = start[r];
+#if defined(__SSE2__)
+    const __m128d pair = _mm_set1_pd(value[r]);
+    for (; i < to && i < blocksBelow; i += kBlock) {
+#pragma GCC unroll 8
+      for (int32_t k = 0; k < kBlock; k += 2) _mm_storeu_pd(bins + i + k, pair);
+    }
+#endif
+    for (; i < to; ++i) bins[i] = value[r];
+  }
 }
 
 // Writes the runs into bins 0..start[count] - 1: run by run when runs are
@@ -169,7 +233,7 @@ void ProfileRuns::Fill(double* bins) const {
     return;
   }
   if (4 * count <= binCount) {
-    for (int32_t r = 0; r < count; ++r) FillRun(bins, r);
+    FillRuns(bins);
     return;
   }
   int32_t r = 0;
@@ -191,35 +255,35 @@ void ProfileRuns::Fill(double* bins) const {
 // costs one step per bar and one per run of equal bins instead of one per bar
 // and covered bin, and gives the same bits as adding bar after bar. Zero
 // shares change no bin (0.0 + -0.0 is 0.0).
-bool ExactRuns(const BarSpans& spans, int32_t binCount, ProfileRuns& runs) {
-  if (binCount > kMaxSegmentBins || spans.greatestExponent == BarSpans::kExponentField) {
-    return false;
-  }
-  // With no non-zero share any unit will do.
-  const int32_t least = spans.greatestExponent == 0 ? 1023 : spans.leastExponent;
-  const int32_t spread = spans.greatestExponent - least;
-  // Up to a spread of 20, T <= 299 * 2^21 < 2^30 whatever the shares.
-  if (spread > 29 || (spread > 20 && Magnitude(spans, least) > (int64_t{1} << 30))) return false;
-  // Powers of two scale exactly: the unit lies between 2^-172 and 2^105.
-  // Zero shares give zero units.
-  const double toUnits = PowerOfTwo(1023 + 23 - least);
-  int64_t steps[kMaxSegmentBins + 1];
-  std::fill(steps, steps + binCount + 1, int64_t{0});
-  for (int32_t k = 0; k < spans.count; ++k) {
-    const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
-    steps[spans.first[k]] += units;
-    steps[spans.last[k] + 1] -= units;
-  }
-  const double unit = PowerOfTwo(least - 1023 - 23);
-  if (4 * spans.count < binCount) {
+//
+// The same holds for any power of two u of which every share is a whole
+// multiple, as long as the magnitudes of the shares sum to at most 2^53 u:
+// so the steps of an earlier window carry over to the next one in its unit
+// (CarrySteps), the bars it no longer holds taken off and the new ones
+// added, while every new share is a whole number of units and the sum of
+// magnitudes stays within 2^53 units.
+bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, ExactSteps& steps,
+               ProfileRuns& runs) {
+  steps.valid = false;
+  if (binCount > kMaxSegmentBins) return false;
+  // Profiles with far fewer bars than bins visit only the bins at the edges
+  // of the spans; counted afresh, their other steps are left unset (and so
+  // not carried on).
+  const bool sparse = 4 * spans.count < binCount;
+  const bool carried =
+      carry != nullptr && carry->steps == &steps && CarrySteps(spans, *carry, steps);
+  if (!carried && !CountSteps(spans, binCount, sparse, steps)) return false;
+  steps.valid = carried || !sparse;
+  const double unit = PowerOfTwo(steps.least - 1023 - 23);
+  if (sparse) {
     BinBits edges;
     for (int32_t k = 0; k < spans.count; ++k) {
       edges.Set(spans.first[k]);
       edges.Set(spans.last[k] + 1);
     }
-    EdgeRuns(steps, edges, binCount, unit, runs);
+    EdgeRuns(steps.step, edges, binCount, unit, runs);
   } else {
-    StepRuns(steps, binCount, unit, runs);
+    StepRuns(steps.step, binCount, unit, runs);
   }
   return true;
 }
@@ -252,11 +316,8 @@ void NormaliseBins(double* profile, int32_t binCount, double total, double scale
 // The same, once per run: equal bins give equal quotients.
 void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
   double* value = runs.value;
+  double largest = DivideRoundAndFindLargest(value, runs.count, total);
   value[runs.count] = 0.0;
-  // x * 1.0 is x for every value arithmetic yields (all but signalling
-  // NaNs), so a factor of 1.0 gives x / total.
-  Quotients(value, runs.count, Before::Multiply, 1.0, total, value);
-  double largest = RoundAndFindLargest(value, runs.count);
   // x * 1.0 / L is x / L: at most 1.0 for every x <= L, and exactly 1.0 for
   // x = L when L is finite and positive.
   runs.largestIsOne = scale == 1.0 && largest > 0.0 && std::isfinite(largest);

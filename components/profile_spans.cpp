@@ -47,6 +47,19 @@ void PairQuotients(const double* x, const double* y, int32_t count, double* out)
 }
 
 #if defined(__SSE2__)
+// sum + v[0] + v[1] + ... + v[n - 1], added in that order.
+double SumInOrder(const double* v, int32_t n, double sum) {
+  int32_t k = 0;
+  for (; k + 3 < n; k += 4) {
+    sum = sum + v[k];
+    sum = sum + v[k + 1];
+    sum = sum + v[k + 2];
+    sum = sum + v[k + 3];
+  }
+  for (; k < n; ++k) sum = sum + v[k];
+  return sum;
+}
+
 // Lane by lane minimum of 32-bit integers.
 __m128i Min32(__m128i a, __m128i b) {
   const __m128i greater = _mm_cmpgt_epi32(a, b);
@@ -73,7 +86,7 @@ int BelowSingleLimit(__m128d x) {
 
 // Bars k and k + 1 of SpanBarsInRange, with their shares; returns a bit per
 // bar that lies in range and whose share rounds as RoundToSingle does.
-int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
+inline int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {
   const __m128d offset = _mm_set1_pd(c.lowest);
   const __m128d size = _mm_set1_pd(c.binSize);
   const __m128i one = _mm_set1_epi32(1);
@@ -95,6 +108,19 @@ int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans
   const __m128d quotient = _mm_div_pd(volume, divisor);
   _mm_storeu_pd(spans.share + k, _mm_cvtps_pd(_mm_cvtpd_ps(quotient)));
   return inRange & BelowSingleLimit(quotient);
+}
+
+// SpanPair for the pairs from `from` (even) up to `upTo`: a bit per bar of
+// every pair, as SpanPair gives it (the pad after an odd count counts as in
+// range).
+int SpanPairs(const WindowBars& bars, int32_t from, int32_t upTo, const SpanConstants& c,
+              BarSpans& spans) {
+  int inRange = 3;
+  for (int32_t k = from; k < upTo; k += 2) {
+    const int pad = k + 1 < bars.count ? 0 : 2;
+    inRange &= pad | SpanPair(bars, k, c, spans);
+  }
+  return inRange;
 }
 
 // Bars k and k + 1 (k + 1 the pad when it is `count`) taken over from bars j
@@ -121,6 +147,30 @@ bool TakePair(const WindowBars& bars, int32_t k, const SpanWork& earlier, int32_
                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(from.last + j)));
   _mm_storeu_pd(spans.share + k, _mm_loadu_pd(from.share + j));
   if (pad) spans.share[k + 1] = 0.0;  // as SpanPair gives the zero pad
+  return true;
+}
+
+// Bars from..upTo - 1 (from even, upTo - from > 0) taken over at once from
+// `reuse`'s window when all of them have the same low, high and volume bits
+// there: what TakePair does pair by pair when every pair is the same. False,
+// changing nothing, otherwise.
+bool TakeRange(const WindowBars& bars, const SpanReuse& reuse, int32_t from, int32_t upTo,
+               BarSpans& spans) {
+  const SpanWork& earlier = *reuse.earlier;
+  const auto j = static_cast<int32_t>(from - reuse.shift);
+  const auto n = static_cast<size_t>(upTo - from);
+  const size_t bytes = n * sizeof(double);
+  if (std::memcmp(bars.low + from, earlier.bars.low + j, bytes) != 0 ||
+      std::memcmp(bars.high + from, earlier.bars.high + j, bytes) != 0 ||
+      std::memcmp(bars.volume + from, earlier.bars.volume + j, bytes) != 0) {
+    return false;
+  }
+  std::memcpy(spans.first + from, earlier.spans.first + j, n * sizeof(int32_t));
+  std::memcpy(spans.last + from, earlier.spans.last + j, n * sizeof(int32_t));
+  std::memcpy(spans.share + from, earlier.spans.share + j, bytes);
+  spans.share[bars.count] = 0.0;  // the zero pad, as SpanPair gives it
+  spans.takenFrom = from;
+  spans.takenUpTo = upTo;
   return true;
 }
 
@@ -155,14 +205,25 @@ bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
   int32_t keptFrom = 0;
   int32_t keptUpTo = 0;
   KeptRange(bars, reuse, keptFrom, keptUpTo);
+  // The pairs k, k + 1 (k even) that lie in keptFrom..keptUpTo - 1 (the
+  // pad aside) cover bars takeFrom..takeUpTo - 1. They are taken over at
+  // once when every one of them is the same, else pair by pair.
+  const int32_t takeFrom = keptFrom + (keptFrom & 1);
+  const int32_t takeUpTo = keptUpTo == bars.count ? keptUpTo : keptUpTo & ~1;
+  const bool whole = takeFrom < takeUpTo && TakeRange(bars, *reuse, takeFrom, takeUpTo, spans);
   int inRange = 3;
-  for (int32_t k = 0; k < bars.count; k += 2) {
+  if (whole) {
+    total = SumInOrder(bars.volume, bars.count, total);
+    inRange = SpanPairs(bars, 0, takeFrom, constants, spans) &
+              SpanPairs(bars, takeUpTo, bars.count, constants, spans);
+  }
+  for (int32_t k = 0; k < bars.count && !whole; k += 2) {
     total = total + bars.volume[k];
     // The pad after an odd count is not a bar.
     const int pad = k + 1 < bars.count ? 0 : 2;
     if (pad == 0) total = total + bars.volume[k + 1];
     const bool kept =
-        k >= keptFrom && std::min(k + 2, bars.count) <= keptUpTo &&
+        k >= takeFrom && k < takeUpTo &&
         TakePair(bars, k, *reuse->earlier, static_cast<int32_t>(k - reuse->shift), spans);
     if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
   }
@@ -214,12 +275,11 @@ void SpanAnyBars(const WindowBars& bars, double binSize, int32_t binCount, BarSp
 
 }  // namespace
 
-// Rounds each quotient to single precision and notes the exponent range.
+// Rounds each quotient to single precision.
 void BarSpans::RoundShares() {
   if (!RoundSharePairs()) {
     for (int32_t k = 0; k < count; ++k) share[k] = RoundToSingle(quotient[k]);
   }
-  NoteExponents();
 }
 
 // RoundShares two at a time where SSE2 is available, when every quotient
@@ -242,7 +302,7 @@ bool BarSpans::RoundSharePairs() {
 // rounded up to even: the pad share is zero). Two at a time where SSE2 is
 // available: the fields (at most 2047) are taken as 16-bit lanes, zero
 // shares raised to 0x7fff for the least.
-void BarSpans::NoteExponents() {
+BarSpans::ExponentRange BarSpans::Exponents() const {
 #if defined(__SSE2__)
   const __m128i field = _mm_set1_epi32(kExponentField);
   const __m128i none = _mm_set1_epi32(0x7fff);
@@ -261,9 +321,8 @@ void BarSpans::NoteExponents() {
   int16_t lanes[16];
   _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), least);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes + 8), greatest);
-  leastExponent = std::min(lanes[0], lanes[2]);
-  greatestExponent = std::max(lanes[8], lanes[10]);
-  if (leastExponent == 0x7fff) leastExponent = 0;
+  const int32_t leastField = std::min(lanes[0], lanes[2]);
+  return {leastField == 0x7fff ? 0 : leastField, std::max(lanes[8], lanes[10])};
 #else
   // Zero shares (field 0) count as the greatest field for the least.
   uint32_t least = ~0u;
@@ -273,19 +332,17 @@ void BarSpans::NoteExponents() {
     least = std::min(least, e - 1);
     greatest = std::max(greatest, e);
   }
-  leastExponent = static_cast<int32_t>(least + 1);
-  greatestExponent = static_cast<int32_t>(greatest);
+  return {static_cast<int32_t>(least + 1), static_cast<int32_t>(greatest)};
 #endif
 }
 
 double SpreadVolumes(const WindowBars& bars, double binSize, int32_t binCount,
                      const SpanReuse* reuse, BarSpans& spans) {
   double total = 0.0;
-  if (SpanBarsInRange(bars, binSize, binCount, reuse, spans, total)) {
-    spans.NoteExponents();
-    return total;
-  }
+  spans.takenFrom = spans.takenUpTo = 0;
+  if (SpanBarsInRange(bars, binSize, binCount, reuse, spans, total)) return total;
   spans.aligned = false;
+  spans.takenFrom = spans.takenUpTo = 0;
   total = 0.0;
   SpanAnyBars(bars, binSize, binCount, spans, total);
   spans.RoundShares();

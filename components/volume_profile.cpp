@@ -18,6 +18,7 @@ namespace {
 using profile::AddBarByBar;
 using profile::BarSpans;
 using profile::ExactRuns;
+using profile::ExactSteps;
 using profile::kFarthestBack;
 using profile::kMaxSegmentBins;
 using profile::NormaliseBins;
@@ -39,6 +40,13 @@ constexpr int32_t kFewBars = 16;
 void ReverseCopy(const double* from, int32_t n, double* out) {
   int32_t k = 0;
 #if defined(__SSE2__)
+  const auto swapped = [](__m128d pair) { return _mm_shuffle_pd(pair, pair, 1); };
+  for (; k + 3 < n; k += 4) {
+    const __m128d newer = _mm_loadu_pd(from + n - 2 - k);
+    const __m128d older = _mm_loadu_pd(from + n - 4 - k);
+    _mm_storeu_pd(out + k, swapped(newer));
+    _mm_storeu_pd(out + k + 2, swapped(older));
+  }
   for (; k + 1 < n; k += 2) {
     const __m128d pair = _mm_loadu_pd(from + n - 2 - k);
     _mm_storeu_pd(out + k, _mm_shuffle_pd(pair, pair, 1));
@@ -138,13 +146,16 @@ void ReadWindow(const Indicator& owner, int32_t start, int32_t barCount, WindowB
 
 // SpreadVolumes, taking over what `cache` (when not null) kept of the last
 // window, and keeping this one there. Bar `newestBar` is bar 0 of `bars`.
+// `reuse` receives what was taken over (its earlier window null if nothing).
 double Spread(const WindowBars& bars, double binSize, int32_t binCount, int64_t newestBar,
-              SpanCache* cache, BarSpans& spans) {
+              SpanCache* cache, BarSpans& spans, SpanReuse& reuse) {
+  reuse = SpanReuse{nullptr, 0, nullptr};
   if (cache == nullptr) return SpreadVolumes(bars, binSize, binCount, nullptr, spans);
   bool valid = false;
-  const SpanReuse reuse = cache->Reuse(newestBar, bars.lowest, binSize, binCount, valid);
-  const double total = SpreadVolumes(bars, binSize, binCount, valid ? &reuse : nullptr, spans);
+  const SpanReuse kept = cache->Reuse(newestBar, bars.lowest, binSize, binCount, valid);
+  const double total = SpreadVolumes(bars, binSize, binCount, valid ? &kept : nullptr, spans);
   cache->Keep(newestBar, bars.lowest, binSize, binCount);
+  if (valid) reuse = kept;
   return total;
 }
 
@@ -172,10 +183,14 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
       (bars.highest - bars.lowest) / static_cast<double>(static_cast<int64_t>(binCount) - 1);
   if (binSize == 0.0) binSize = 1.0;
   BarSpans& spans = work.spans;
-  double total = Spread(bars, binSize, binCount, owner.barNumber - int64_t{start}, cache, spans);
+  SpanReuse reuse{};
+  double total =
+      Spread(bars, binSize, binCount, owner.barNumber - int64_t{start}, cache, spans, reuse);
   if (total == 0.0) total = 1.0;
   profile[binCount] = 0.0;
-  if (ExactRuns(spans, binCount, runs)) {
+  ExactSteps local;
+  ExactSteps& steps = cache != nullptr ? cache->Steps() : local;
+  if (ExactRuns(spans, binCount, reuse.steps != nullptr ? &reuse : nullptr, steps, runs)) {
     NormaliseRuns(runs, total, scale);
     runs.Fill(profile);
     return true;

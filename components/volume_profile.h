@@ -26,12 +26,14 @@ void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCoun
 
 // The high-volume nodes of a profile: node peaks in ascending bin order, and
 // bounds (bin 0, every bin at which a node begins, binCount - 1). Lists longer
-// than kCapacity keep their first kCapacity entries.
+// than kCapacity keep their first kCapacity entries; only the entries below
+// the counts are set (the lists are filled for every build, so they are
+// left uninitialised).
 struct ProfileNodes {
   static constexpr int32_t kCapacity = 50;
-  int32_t peaks[kCapacity] = {};
+  int32_t peaks[kCapacity];
   int32_t peakCount = 0;
-  int32_t bounds[kCapacity] = {};
+  int32_t bounds[kCapacity];
   int32_t boundCount = 0;
 };
 

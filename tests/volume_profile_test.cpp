@@ -389,23 +389,42 @@ TEST(VolumeProfile, MatchesTheFirstVersionBitForBit) {
   }
 }
 
+// The volume of a bar in CachedWindowsMatchUncachedOnes: usual volumes, and
+// now and then one whose share is not a number.
+double UsualVolume(ProfileCases& cases) {
+  return cases.Below(50) == 0 ? -1e300 : 100.0 + cases.Below(900);
+}
+
+// Volumes whose shares the exact bins carried from window to window must
+// weigh: finer than the unit so far, so large that the sum of magnitudes
+// outgrows 2^53 units, negative and signed zeros.
+double WideVolume(ProfileCases& cases) {
+  const int32_t pick = cases.Below(64);
+  if (pick == 0) return std::ldexp(1.0 + cases.Uniform(), cases.Below(64) - 30);
+  if (pick < 4) return -(100.0 + cases.Below(900));
+  if (pick < 6) return pick == 4 ? 0.0 : -0.0;
+  return 100.0 + cases.Below(900);
+}
+
 // A cache carried from window to window gives the bits of a build without
 // one: bars that slide on, are revised in place (also between builds) or
 // jump, windows that move
 // either way, bin counts that change, and extremes that mostly stay put (so
 // that most bars are taken over), with now and then a bar out of range.
-TEST(VolumeProfile, CachedWindowsMatchUncachedOnes) {
-  ProfileCases cases(4242);
+// One bar in `outOfRange` lies out of range.
+void ExpectCachedWindowsMatchUncachedOnes(uint64_t seed, double (*volumeOf)(ProfileCases&),
+                                          int32_t outOfRange) {
+  ProfileCases cases(seed);
   BarStore store;
   ProfileCache cache;
   int32_t binCount = 199;
   for (int32_t n = 0; n < 30000; ++n) {
     const double low = cases.Below(3) == 0 ? 10.0 : 10.0 + cases.Below(40) * 0.25;
     // A high below its low puts the bar out of range.
-    const double high = cases.Below(100) == 0
+    const double high = cases.Below(outOfRange) == 0
                             ? low - 0.5
                             : (cases.Below(3) == 0 ? 20.0 : low + cases.Below(40) * 0.25);
-    const double volume = cases.Below(50) == 0 ? -1e300 : 100.0 + cases.Below(900);
+    const double volume = volumeOf(cases);
     const int32_t step = cases.Below(10);
     if (step == 0) {  // the newest bar revised
       store.lowSeries.SetCurrent(low);
@@ -439,6 +458,14 @@ TEST(VolumeProfile, CachedWindowsMatchUncachedOnes) {
     ASSERT_EQ(Peaks(cachedNodes), Peaks(plainNodes));
     ASSERT_EQ(Bounds(cachedNodes), Bounds(plainNodes));
   }
+}
+
+TEST(VolumeProfile, CachedWindowsMatchUncachedOnes) {
+  ExpectCachedWindowsMatchUncachedOnes(4242, UsualVolume, 100);
+}
+
+TEST(VolumeProfile, CachedWindowsMatchUncachedOnesWhateverTheirShares) {
+  ExpectCachedWindowsMatchUncachedOnes(4243, WideVolume, 20000);
 }
 
 // Profiles of few levels (ties everywhere), of many peaks and valleys, with
