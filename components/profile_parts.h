@@ -149,11 +149,12 @@ class SpanCache {
 
   // The kept window, for a next window whose newest bar is bar number
   // `newestBar`, when the key matches and its spans are aligned; else
-  // `valid` is false.
-  SpanReuse Reuse(int64_t newestBar, double lowest, double binSize, int32_t binCount,
-                  bool& valid) const {
-    valid =
-        valid_ && binCount_ == binCount && SameBits(lowest_, lowest) && SameBits(binSize_, binSize);
+  // nothing (every pointer null).
+  SpanReuse Reuse(int64_t newestBar, double lowest, double binSize, int32_t binCount) const {
+    if (!valid_ || binCount_ != binCount || !SameBits(lowest_, lowest) ||
+        !SameBits(binSize_, binSize)) {
+      return {nullptr, 0, nullptr};
+    }
     return {&work_[kept_], newestBar - newestBar_, steps_.valid ? &steps_ : nullptr};
   }
 

@@ -123,6 +123,29 @@ int64_t Magnitude(const BarSpans& spans, int32_t least) {
   return magnitude;
 }
 
+// Adds the shares of bars from..upTo - 1 of `spans` to the steps (`sign`
+// 1), or takes them off (-1). Checked, false when a share is not a whole
+// number of units of magnitude at most 2^53 (the steps are then left half
+// done); unchecked, the caller knows that every share is.
+template <bool kChecked>
+bool StepBars(const BarSpans& spans, int32_t from, int32_t upTo, int64_t sign, double toUnits,
+              ExactSteps& steps) {
+  constexpr double kLimit = 0x1p53;
+  int64_t* step = steps.step;
+  int64_t magnitude = 0;
+  for (int32_t k = from; k < upTo; ++k) {
+    const double x = spans.share[k] * toUnits;
+    if (kChecked && !(std::fabs(x) <= kLimit)) return false;
+    const auto units = static_cast<int64_t>(x);
+    if (kChecked && static_cast<double>(units) != x) return false;
+    step[spans.first[k]] += sign * units;
+    step[spans.last[k] + 1] -= sign * units;
+    magnitude += units < 0 ? -units : units;
+  }
+  steps.magnitude += sign * magnitude;
+  return true;
+}
+
 // The steps of the bins in units of 2^(least - 1023 - 23), counted afresh,
 // when the unit makes them exact (see ExactRuns). When `sparse`, only the
 // steps at the spans' edges are set (the others are not read then).
@@ -144,37 +167,9 @@ bool CountSteps(const BarSpans& spans, int32_t binCount, bool sparse, ExactSteps
   } else {
     std::fill(step, step + binCount + 1, int64_t{0});
   }
-  int64_t magnitude = 0;
-  for (int32_t k = 0; k < spans.count; ++k) {
-    const auto units = static_cast<int64_t>(spans.share[k] * toUnits);
-    step[spans.first[k]] += units;
-    step[spans.last[k] + 1] -= units;
-    magnitude += units < 0 ? -units : units;
-  }
-  steps.magnitude = magnitude;
+  steps.magnitude = 0;
   steps.least = least;
-  return true;
-}
-
-// Adds the shares of bars from..upTo - 1 of `spans` to the steps (`sign`
-// 1), or takes them off (-1); false when a share is not a whole number of
-// units of magnitude at most 2^53 (the steps are then left half done).
-bool StepBars(const BarSpans& spans, int32_t from, int32_t upTo, int64_t sign, double toUnits,
-              ExactSteps& steps) {
-  constexpr double kLimit = 0x1p53;
-  int64_t* step = steps.step;
-  int64_t magnitude = 0;
-  for (int32_t k = from; k < upTo; ++k) {
-    const double x = spans.share[k] * toUnits;
-    if (!(std::fabs(x) <= kLimit)) return false;
-    const auto units = static_cast<int64_t>(x);
-    if (static_cast<double>(units) != x) return false;
-    step[spans.first[k]] += sign * units;
-    step[spans.last[k] + 1] -= sign * units;
-    magnitude += units < 0 ? -units : units;
-  }
-  steps.magnitude += sign * magnitude;
-  return true;
+  return StepBars<false>(spans, 0, spans.count, 1, toUnits, steps);
 }
 
 // The steps of the earlier window (carry.steps, in `steps`) brought up to
@@ -187,10 +182,10 @@ bool CarrySteps(const BarSpans& spans, const SpanReuse& carry, ExactSteps& steps
   const auto from = static_cast<int32_t>(spans.takenFrom - carry.shift);
   const auto upTo = static_cast<int32_t>(spans.takenUpTo - carry.shift);
   const double toUnits = PowerOfTwo(1023 + 23 - steps.least);
-  return StepBars(earlier, 0, from, -1, toUnits, steps) &&
-         StepBars(earlier, upTo, earlier.count, -1, toUnits, steps) &&
-         StepBars(spans, 0, spans.takenFrom, 1, toUnits, steps) &&
-         StepBars(spans, spans.takenUpTo, spans.count, 1, toUnits, steps) &&
+  return StepBars<true>(earlier, 0, from, -1, toUnits, steps) &&
+         StepBars<true>(earlier, upTo, earlier.count, -1, toUnits, steps) &&
+         StepBars<true>(spans, 0, spans.takenFrom, 1, toUnits, steps) &&
+         StepBars<true>(spans, spans.takenUpTo, spans.count, 1, toUnits, steps) &&
          steps.magnitude <= (int64_t{1} << 53);
 }
 

@@ -151,11 +151,10 @@ double Spread(const WindowBars& bars, double binSize, int32_t binCount, int64_t 
               SpanCache* cache, BarSpans& spans, SpanReuse& reuse) {
   reuse = SpanReuse{nullptr, 0, nullptr};
   if (cache == nullptr) return SpreadVolumes(bars, binSize, binCount, nullptr, spans);
-  bool valid = false;
-  const SpanReuse kept = cache->Reuse(newestBar, bars.lowest, binSize, binCount, valid);
-  const double total = SpreadVolumes(bars, binSize, binCount, valid ? &kept : nullptr, spans);
+  reuse = cache->Reuse(newestBar, bars.lowest, binSize, binCount);
+  const double total =
+      SpreadVolumes(bars, binSize, binCount, reuse.earlier != nullptr ? &reuse : nullptr, spans);
   cache->Keep(newestBar, bars.lowest, binSize, binCount);
-  if (valid) reuse = kept;
   return total;
 }
 
