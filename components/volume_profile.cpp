@@ -206,15 +206,28 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   return true;
 }
 
+// BuildProfile in the workspace of `cache` when there is one, else in a
+// workspace of its own.
+bool BuildCachedProfile(const Indicator& owner, double* profile, int32_t binCount,
+                        int32_t firstBack, int32_t lastBack, double scale, double& lowest,
+                        double& highest, ProfileRuns& runs, ProfileCache* cache) {
+  if (cache != nullptr) {
+    return BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs,
+                        cache->spans.Next(), &cache->spans);
+  }
+  SpanWork work;
+  return BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs,
+                      work, nullptr);
+}
+
 }  // namespace
 
 void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
                         int32_t firstBack, int32_t lastBack, double scale, double& lowest,
-                        double& highest) {
+                        double& highest, ProfileCache* cache) {
   ProfileRuns runs;
-  SpanWork work;
-  BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs, work,
-               nullptr);
+  BuildCachedProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs,
+                     cache);
 }
 
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes) {
@@ -228,11 +241,8 @@ void BuildAndSegmentProfile(const Indicator& owner, double* profile, int32_t bin
                             int32_t firstBack, int32_t lastBack, double& lowest, double& highest,
                             ProfileNodes& nodes, ProfileCache* cache) {
   ProfileRuns runs;
-  SpanWork local;
-  SpanWork& work = cache != nullptr ? cache->spans.Next() : local;
-  SpanCache* spans = cache != nullptr ? &cache->spans : nullptr;
-  if (!BuildProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs, work,
-                    spans)) {
+  if (!BuildCachedProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs,
+                          cache)) {
     SegmentProfile(profile, binCount, nodes);
     return;
   }
