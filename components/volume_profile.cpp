@@ -24,6 +24,7 @@ using profile::kMaxSegmentBins;
 using profile::NormaliseBins;
 using profile::NormaliseRuns;
 using profile::ProfileRuns;
+using profile::RescaleRuns;
 using profile::SegmentRuns;
 using profile::SpanCache;
 using profile::SpanReuse;
@@ -189,8 +190,10 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   profile[binCount] = 0.0;
   ExactSteps local;
   ExactSteps& steps = cache != nullptr ? cache->Steps() : local;
-  if (ExactRuns(spans, binCount, reuse.steps != nullptr ? &reuse : nullptr, steps, runs)) {
-    NormaliseRuns(runs, total, scale);
+  double largest = 0.0;
+  if (ExactRuns(spans, binCount, reuse.steps != nullptr ? &reuse : nullptr, total, steps, runs,
+                largest)) {
+    RescaleRuns(runs, largest, scale);
     runs.Fill(profile);
     return true;
   }
