@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,14 @@ constexpr int32_t kPeakPercent = 60;
 constexpr int32_t kFullPercent = 100;
 // Peak bins carry a mark no node number can take (node numbers count from 1).
 constexpr int32_t kPeakMark = -1;
+// Candidates that are put in order one by one rather than sorted.
+constexpr int32_t kFewCandidates = 8;
+// Nodes grown by picking the fullest candidate left before the candidates
+// are put in order (NodeGrower::PickFullest).
+constexpr int32_t kPicks = 6;
+// The percentage of a candidate that can no longer hold a peak: below every
+// candidate's (at least kPeakPercent).
+constexpr int32_t kSpent = INT32_MIN;
 
 // Whole percentage, truncated toward zero; NaN counts as an empty bin.
 int32_t Percent(double value) {
@@ -121,6 +130,58 @@ void PrefixSums(int32_t* x, int32_t count) {
   for (int32_t i = 1; i < count; ++i) x[i] += x[i - 1];
 }
 #endif
+
+// The first of the greatest of live[0..count - 1] (padded to a multiple of
+// 4 with kSpent), or -1 when every one is kSpent.
+int32_t FirstGreatest(const int32_t* live, int32_t count) {
+#if defined(__SSE2__)
+  const auto at = [live](int32_t k) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(live + k));
+  };
+  __m128i greatest = _mm_set1_epi32(kSpent);
+  for (int32_t k = 0; k < count; k += 4) {
+    const __m128i v = at(k);
+    const __m128i greater = _mm_cmpgt_epi32(v, greatest);
+    greatest = _mm_or_si128(_mm_and_si128(greater, v), _mm_andnot_si128(greater, greatest));
+  }
+  int32_t lanes[4];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), greatest);
+  const int32_t best = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+  if (best == kSpent) return -1;
+  const __m128i wanted = _mm_set1_epi32(best);
+  for (int32_t k = 0;; k += 4) {
+    const int hit = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at(k), wanted)));
+    if (hit != 0) return k + __builtin_ctz(static_cast<unsigned>(hit));
+  }
+#else
+  int32_t first = -1;
+  for (int32_t k = 0; k < count; ++k) {
+    if (live[k] != kSpent && (first < 0 || live[k] > live[first])) first = k;
+  }
+  return first;
+#endif
+}
+
+// Spends live[k] for every k < count (rounded up to a multiple of 4) whose
+// bin[k] lies in from..to - 1.
+void SpendWithin(const int32_t* bin, int32_t count, int32_t from, int32_t to, int32_t* live) {
+#if defined(__SSE2__)
+  const __m128i low = _mm_set1_epi32(from - 1);
+  const __m128i high = _mm_set1_epi32(to);
+  const __m128i spent = _mm_set1_epi32(kSpent);
+  for (int32_t k = 0; k < count; k += 4) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bin + k));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(live + k));
+    const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(b, low), _mm_cmpgt_epi32(high, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(live + k),
+                     _mm_or_si128(_mm_and_si128(inside, spent), _mm_andnot_si128(inside, v)));
+  }
+#else
+  for (int32_t k = 0; k < count; ++k) {
+    if (bin[k] >= from && bin[k] < to) live[k] = kSpent;
+  }
+#endif
+}
 
 // The whole percentage of the largest bin of each run of the profile, with
 // the mean percentage of all bins and the runs that may hold a peak.
@@ -238,6 +299,10 @@ class NodeGrower {
   // Neighbouring runs of one percentage come one after the other in that
   // order, so their bins are taken lowest first, as if they were one run.
   void GrowAll() {
+    if (runs_.candidates > kFewCandidates && runs_.start[runs_.count] == runs_.count &&
+        PickFullest()) {
+      return;
+    }
     int32_t order[kMaxSegmentBins];
     const int32_t candidates = OrderCandidates(order);
     for (int32_t c = 0; c < candidates; ++c) {
@@ -280,7 +345,6 @@ class NodeGrower {
   int32_t OrderCandidates(int32_t* order) const {
     // Buckets by 100 - percent, padded to a multiple of 4.
     constexpr int32_t kBuckets = 44;
-    constexpr int32_t kFewCandidates = 8;
     const int32_t count = runs_.candidates;
     const int32_t* percent = runs_.percent;
     std::copy(runs_.candidate, runs_.candidate + count, order);
@@ -312,6 +376,35 @@ class NodeGrower {
     return count;
   }
 
+  // GrowAll for a profile of one bin per run (candidate runs are their own
+  // bins), while it grows few nodes: up to kPicks times, the fullest
+  // candidate still unmarked (the lowest among equals) is grown, which is
+  // the next one GrowAll's order would grow, every candidate before it in
+  // that order being marked; the candidates inside the node just grown are
+  // spent with it. True when no candidate is left; else GrowAll goes on in
+  // its order, passing over the candidates that are marked by now.
+  bool PickFullest() {
+    const int32_t count = runs_.candidates;
+    // Percentages and bins of the candidates, padded.
+    int32_t live[kMaxSegmentBins + 4];
+    int32_t bins[kMaxSegmentBins + 4];
+    for (int32_t c = 0; c < count; ++c) {
+      bins[c] = runs_.candidate[c];
+      live[c] = runs_.percent[bins[c]];
+    }
+    std::fill(live + count, live + count + 4, kSpent);
+    std::fill(bins + count, bins + count + 4, 0);
+    for (int32_t pick = 0; pick < kPicks; ++pick) {
+      const int32_t c = FirstGreatest(live, count);
+      if (c < 0) return true;
+      // Every marked bin lies in a node grown here, whose candidates were
+      // spent with it: the fullest left is unmarked.
+      const Node node = Grow(bins[c], bins[c]);
+      SpendWithin(bins, count, node.left, node.right, live);
+    }
+    return false;
+  }
+
   // Whether the first bin of run q (q >= 1) lies below the mean and falls
   // from, or rises from, run q - 1 (the direction of that bin).
   bool Falls(int32_t q) const {
@@ -321,8 +414,14 @@ class NodeGrower {
     return runs_.percent[q] < runs_.mean && runs_.percent[q] > runs_.percent[q - 1];
   }
 
+  // The bins left..right - 1 that a node took.
+  struct Node {
+    int32_t left;
+    int32_t right;
+  };
+
   // Grows the node of `peak`, a bin of run `run`.
-  void Grow(int32_t peak, int32_t run) {
+  Node Grow(int32_t peak, int32_t run) {
     // Left: down to an earlier node or a falling bin below the mean, which
     // joins this node; bin 0 at the latest.
     int32_t left = 0;
@@ -353,6 +452,7 @@ class NodeGrower {
     changes_.Set(right);
     changes_.Set(peak);
     changes_.Set(peak + 1);
+    return {left, right};
   }
 
   // The mark of bin i: 0 for a bin no node has reached (mark_ holds only
