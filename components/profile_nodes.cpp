@@ -18,8 +18,10 @@ namespace {
 
 constexpr int32_t kPeakPercent = 60;
 constexpr int32_t kFullPercent = 100;
-// Peak bins carry a mark no node number can take (node numbers count from 1).
-constexpr int32_t kPeakMark = -1;
+// Marks are bytes: node numbers count from 1, one per peak, and peaks are
+// distinct bins below the last, so they stay below 200. Peak bins carry a
+// mark no node number can take.
+constexpr uint8_t kPeakMark = 0xff;
 // Candidates that are put in order one by one rather than sorted.
 constexpr int32_t kFewCandidates = 8;
 // Nodes grown by picking the fullest candidate left before the candidates
@@ -39,16 +41,6 @@ int32_t Percent(double value) {
 
 void Append(int32_t* list, int32_t& count, int32_t bin) {
   if (count < ProfileNodes::kCapacity) list[count++] = bin;
-}
-
-// Sets out[0..count - 1] to v, four at a time where SSE2 is available.
-void FillInts(int32_t* out, int32_t count, int32_t v) {
-  int32_t k = 0;
-#if defined(__SSE2__)
-  const __m128i four = _mm_set1_epi32(v);
-  for (; k + 3 < count; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), four);
-#endif
-  for (; k < count; ++k) out[k] = v;
 }
 
 // out[r] = whole percentage of value[r] / largest for r < count; x / 1.0 is
@@ -444,7 +436,7 @@ class NodeGrower {
         break;
       }
     }
-    FillInts(mark_ + left, right - left, node_);
+    std::memset(mark_ + left, node_, static_cast<size_t>(right - left));
     mark_[peak] = kPeakMark;
     ++node_;
     marked_.SetRange(left, right);
@@ -463,7 +455,7 @@ class NodeGrower {
   int32_t binCount_;
   int32_t node_ = 1;
   BinBits marked_;
-  int32_t mark_[kMaxSegmentBins];
+  uint8_t mark_[kMaxSegmentBins];
   // Bins at which a mark may differ from the one before.
   BinBits changes_;
 };
