@@ -213,19 +213,23 @@ struct PercentRuns {
 #if defined(__SSE2__)
     const auto at = [](int32_t* x) { return reinterpret_cast<__m128i*>(x); };
     _mm_storeu_si128(at(percent + count), _mm_setzero_si128());
+    // The runs from runCount on read as zero (the pad, and for the while the
+    // run left out), so the last four need no mask.
+    const int32_t leftOut = percent[runCount];
+    percent[runCount] = 0;
     const __m128i peak = _mm_set1_epi32(kPeakPercent - 1);
     const __m128i full = _mm_set1_epi32(kFullPercent);
     int beyond = 0;
     for (int32_t r = 0; r < runCount; r += 4) {
       const __m128i p = _mm_loadu_si128(at(percent + r));
-      const int inside = runCount - r >= 4 ? 15 : (1 << (runCount - r)) - 1;
-      const int bits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, peak))) & inside;
-      beyond |= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, full))) & inside;
+      const int bits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, peak)));
+      beyond |= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, full)));
       const __m128i lanes =
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackedLanes.lanes[bits]));
       _mm_storeu_si128(at(candidate + m), _mm_add_epi32(lanes, _mm_set1_epi32(r)));
       m += kPackedLanes.count[bits];
     }
+    percent[runCount] = leftOut;
     beyondFull = beyond != 0;
 #else
     int32_t fullest = 0;
