@@ -175,6 +175,45 @@ void SpendWithin(const int32_t* bin, int32_t count, int32_t from, int32_t to, in
 #endif
 }
 
+#if defined(__SSE2__)
+// Bit i set where bin q + i (of four) lies below the mean (belowMean) and
+// rises from the bin before (`Rises`), or falls to it (`Rises` false).
+template <bool Rises>
+int TurnBits(const int32_t* percent, int32_t q, int32_t belowMean) {
+  const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percent + q));
+  const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percent + q - 1));
+  const __m128i turns = Rises ? _mm_cmpgt_epi32(p, before) : _mm_cmpgt_epi32(before, p);
+  const __m128i low = _mm_cmpgt_epi32(_mm_set1_epi32(belowMean), p);
+  return _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(turns, low)));
+}
+
+// The lowest bin in from..upTo - 1 (from >= 1) below the mean that rises
+// from the one before, or -1; four at a time (percent padded by four).
+int32_t FirstRisingBin(const int32_t* percent, int32_t belowMean, int32_t from, int32_t upTo) {
+  for (int32_t q = from; q < upTo; q += 4) {
+    int bits = TurnBits<true>(percent, q, belowMean);
+    if (upTo - q < 4) bits &= (1 << (upTo - q)) - 1;
+    if (bits != 0) return q + __builtin_ctz(static_cast<unsigned>(bits));
+  }
+  return -1;
+}
+
+// The highest bin in from..to (from >= 1) below the mean that falls from the
+// one before, or -1; four at a time down to bin 4, then one by one.
+int32_t LastFallingBin(const int32_t* percent, int32_t belowMean, int32_t from, int32_t to) {
+  int32_t q = to;
+  for (; q >= from && q >= 4; q -= 4) {
+    int bits = TurnBits<false>(percent, q - 3, belowMean);
+    if (q - 3 < from) bits &= ~((1 << (from - (q - 3))) - 1);
+    if (bits != 0) return q - 3 + 31 - __builtin_clz(static_cast<unsigned>(bits));
+  }
+  for (; q >= from; --q) {
+    if (percent[q] < belowMean && percent[q] < percent[q - 1]) return q;
+  }
+  return -1;
+}
+#endif
+
 // The whole percentage of the largest bin of each run of the profile, with
 // the mean percentage of all bins and the runs that may hold a peak.
 // Neighbouring runs may share a percentage.
@@ -184,6 +223,11 @@ struct PercentRuns {
   int32_t percent[kMaxSegmentBins + 4];
   int32_t count = 0;
   double mean = 0.0;
+  // Whether every run is one bin (run q begins at bin q).
+  bool oneBinEach = false;
+  // Then a whole percentage p lies below the mean exactly when p <
+  // ceil(mean) (the mean lies within the 32-bit range, as they do).
+  int32_t belowMean = 0;
   // Runs of at least 60 percent that begin before the last bin (which is
   // never a peak), lowest first; whether one of them exceeds 100 percent.
   // Padded: four at a time may be written.
@@ -200,6 +244,8 @@ struct PercentRuns {
     if (largest == 0.0) largest = 1.0;
     Percents(runs.value, runs.count, largest, percent);
     mean = PercentSum(runs.start, percent, runs.count) / binCount;
+    oneBinEach = start[count] == count;
+    if (oneBinEach) belowMean = static_cast<int32_t>(std::ceil(mean));
     // Only the last run can begin at the last bin.
     GatherCandidates(count - static_cast<int32_t>(start[count - 1] >= binCount - 1));
   }
@@ -401,6 +447,33 @@ class NodeGrower {
     return false;
   }
 
+  // The first bin of the highest run up to `run` that begins inside
+  // left + 1..peak - 1 and falls (below the mean), or -1. In a profile of
+  // one bin per run that is a bin, found four at a time.
+  int32_t LastFalling(int32_t run, int32_t left, int32_t peak) const {
+#if defined(__SSE2__)
+    if (runs_.oneBinEach) return LastFallingBin(runs_.percent, runs_.belowMean, left + 1, peak - 1);
+#endif
+    for (int32_t q = run; q >= 1 && runs_.start[q] > left; --q) {
+      if (runs_.start[q] < peak && Falls(q)) return runs_.start[q];
+    }
+    return -1;
+  }
+
+  // The first bin of the lowest run after `run` that begins below `right`
+  // and rises (below the mean), or -1; likewise.
+  int32_t FirstRising(int32_t run, int32_t right) const {
+#if defined(__SSE2__)
+    if (runs_.oneBinEach) {
+      return FirstRisingBin(runs_.percent, runs_.belowMean, run + 1, std::min(runs_.count, right));
+    }
+#endif
+    for (int32_t q = run + 1; q < runs_.count && runs_.start[q] < right; ++q) {
+      if (Rises(q)) return runs_.start[q];
+    }
+    return -1;
+  }
+
   // Whether the first bin of run q (q >= 1) lies below the mean and falls
   // from, or rises from, run q - 1 (the direction of that bin).
   bool Falls(int32_t q) const {
@@ -423,23 +496,15 @@ class NodeGrower {
     int32_t left = 0;
     if (peak >= 2) {
       left = std::max(marked_.HighestIn(1, peak - 1), 0);
-      for (int32_t q = run; q >= 1 && runs_.start[q] > left; --q) {
-        if (runs_.start[q] < peak && Falls(q)) {
-          left = runs_.start[q];
-          break;
-        }
-      }
+      const int32_t falling = LastFalling(run, left, peak);
+      if (falling >= 0) left = falling;
     }
     // Right: up to an earlier node or a rising bin below the mean, which
     // stays outside.
     int32_t right = marked_.LowestIn(peak + 1, binCount_ - 1);
     if (right < 0) right = binCount_;
-    for (int32_t q = run + 1; q < runs_.count && runs_.start[q] < right; ++q) {
-      if (Rises(q)) {
-        right = runs_.start[q];
-        break;
-      }
-    }
+    const int32_t rising = FirstRising(run, right);
+    if (rising >= 0) right = rising;
     std::memset(mark_ + left, node_, static_cast<size_t>(right - left));
     mark_[peak] = kPeakMark;
     ++node_;
@@ -453,7 +518,9 @@ class NodeGrower {
 
   // The mark of bin i: 0 for a bin no node has reached (mark_ holds only
   // the marks set).
-  int32_t Mark(int32_t i) const { return marked_.Has(i) ? mark_[i] : 0; }
+  int32_t Mark(int32_t i) const {
+    return marked_.Has(i) ? mark_[i] : 0;
+  }
 
   const PercentRuns& runs_;
   int32_t binCount_;
