@@ -176,8 +176,9 @@ void SpendWithin(const int32_t* bin, int32_t count, int32_t from, int32_t to, in
 }
 
 #if defined(__SSE2__)
-// Bit i set where bin q + i (of four) lies below the mean (belowMean) and
-// rises from the bin before (`Rises`), or falls to it (`Rises` false).
+// Bit i set where run q + i (of four, q >= 1) lies below the mean
+// (belowMean) and rises from the run before (`Rises`), or falls to it
+// (`Rises` false).
 template <bool Rises>
 int TurnBits(const int32_t* percent, int32_t q, int32_t belowMean) {
   const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percent + q));
@@ -187,30 +188,11 @@ int TurnBits(const int32_t* percent, int32_t q, int32_t belowMean) {
   return _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(turns, low)));
 }
 
-// The lowest bin in from..upTo - 1 (from >= 1) below the mean that rises
-// from the one before, or -1; four at a time (percent padded by four).
-int32_t FirstRisingBin(const int32_t* percent, int32_t belowMean, int32_t from, int32_t upTo) {
-  for (int32_t q = from; q < upTo; q += 4) {
-    int bits = TurnBits<true>(percent, q, belowMean);
-    if (upTo - q < 4) bits &= (1 << (upTo - q)) - 1;
-    if (bits != 0) return q + __builtin_ctz(static_cast<unsigned>(bits));
-  }
-  return -1;
-}
-
-// The highest bin in from..to (from >= 1) below the mean that falls from the
-// one before, or -1; four at a time down to bin 4, then one by one.
-int32_t LastFallingBin(const int32_t* percent, int32_t belowMean, int32_t from, int32_t to) {
-  int32_t q = to;
-  for (; q >= from && q >= 4; q -= 4) {
-    int bits = TurnBits<false>(percent, q - 3, belowMean);
-    if (q - 3 < from) bits &= ~((1 << (from - (q - 3))) - 1);
-    if (bits != 0) return q - 3 + 31 - __builtin_clz(static_cast<unsigned>(bits));
-  }
-  for (; q >= from; --q) {
-    if (percent[q] < belowMean && percent[q] < percent[q - 1]) return q;
-  }
-  return -1;
+// Bit i set where run q + i begins strictly between `low` and `high`.
+int StartBits(const int32_t* start, int32_t q, int32_t low, int32_t high) {
+  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + q));
+  return _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(_mm_cmpgt_epi32(s, _mm_set1_epi32(low)),
+                                                        _mm_cmpgt_epi32(_mm_set1_epi32(high), s))));
 }
 #endif
 
@@ -223,10 +205,8 @@ struct PercentRuns {
   int32_t percent[kMaxSegmentBins + 4];
   int32_t count = 0;
   double mean = 0.0;
-  // Whether every run is one bin (run q begins at bin q).
-  bool oneBinEach = false;
-  // Then a whole percentage p lies below the mean exactly when p <
-  // ceil(mean) (the mean lies within the 32-bit range, as they do).
+  // A whole percentage p lies below the mean exactly when p < ceil(mean)
+  // (the mean lies within the 32-bit range, as the percentages do).
   int32_t belowMean = 0;
   // Runs of at least 60 percent that begin before the last bin (which is
   // never a peak), lowest first; whether one of them exceeds 100 percent.
@@ -244,8 +224,8 @@ struct PercentRuns {
     if (largest == 0.0) largest = 1.0;
     Percents(runs.value, runs.count, largest, percent);
     mean = PercentSum(runs.start, percent, runs.count) / binCount;
-    oneBinEach = start[count] == count;
-    if (oneBinEach) belowMean = static_cast<int32_t>(std::ceil(mean));
+    const auto truncated = static_cast<int32_t>(mean);
+    belowMean = truncated + static_cast<int32_t>(truncated < mean);
     // Only the last run can begin at the last bin.
     GatherCandidates(count - static_cast<int32_t>(start[count - 1] >= binCount - 1));
   }
@@ -448,30 +428,49 @@ class NodeGrower {
   }
 
   // The first bin of the highest run up to `run` that begins inside
-  // left + 1..peak - 1 and falls (below the mean), or -1. In a profile of
-  // one bin per run that is a bin, found four at a time.
+  // left + 1..peak - 1 and falls (below the mean), or -1: the runs are
+  // walked down until one begins at or below `left`, four at a time down to
+  // run 4 where SSE2 is available.
   int32_t LastFalling(int32_t run, int32_t left, int32_t peak) const {
+    const int32_t* start = runs_.start;
+    int32_t q = run;
 #if defined(__SSE2__)
-    if (runs_.oneBinEach) return LastFallingBin(runs_.percent, runs_.belowMean, left + 1, peak - 1);
+    for (; q >= 4; q -= 4) {
+      const int32_t b = q - 3;
+      const int bits =
+          TurnBits<false>(runs_.percent, b, runs_.belowMean) & StartBits(start, b, left, peak);
+      if (bits != 0) return start[b + 31 - __builtin_clz(static_cast<unsigned>(bits))];
+      if (start[b] <= left) return -1;
+    }
 #endif
-    for (int32_t q = run; q >= 1 && runs_.start[q] > left; --q) {
-      if (runs_.start[q] < peak && Falls(q)) return runs_.start[q];
+    for (; q >= 1 && start[q] > left; --q) {
+      if (start[q] < peak && Falls(q)) return start[q];
     }
     return -1;
   }
 
   // The first bin of the lowest run after `run` that begins below `right`
-  // and rises (below the mean), or -1; likewise.
+  // and rises (below the mean), or -1; four at a time where SSE2 is
+  // available (runs.start and percent padded).
   int32_t FirstRising(int32_t run, int32_t right) const {
+    const int32_t* start = runs_.start;
+    const int32_t count = runs_.count;
 #if defined(__SSE2__)
-    if (runs_.oneBinEach) {
-      return FirstRisingBin(runs_.percent, runs_.belowMean, run + 1, std::min(runs_.count, right));
-    }
-#endif
-    for (int32_t q = run + 1; q < runs_.count && runs_.start[q] < right; ++q) {
-      if (Rises(q)) return runs_.start[q];
+    for (int32_t q = run + 1; q < count; q += 4) {
+      const int before = count - q >= 4 ? 15 : (1 << (count - q)) - 1;
+      const int inside = StartBits(start, q, -1, right) & before;
+      const int bits = TurnBits<true>(runs_.percent, q, runs_.belowMean) & inside;
+      if (bits != 0) return start[q + __builtin_ctz(static_cast<unsigned>(bits))];
+      // Runs begin in ascending order: one at or past `right` ends the walk.
+      if (inside != 15) return -1;
     }
     return -1;
+#else
+    for (int32_t q = run + 1; q < count && start[q] < right; ++q) {
+      if (Rises(q)) return start[q];
+    }
+    return -1;
+#endif
   }
 
   // Whether the first bin of run q (q >= 1) lies below the mean and falls
