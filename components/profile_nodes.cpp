@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,8 +18,18 @@ namespace {
 
 constexpr int32_t kPeakPercent = 60;
 constexpr int32_t kFullPercent = 100;
-// Peak bins carry a mark no node number can take (node numbers count from 1).
-constexpr int32_t kPeakMark = -1;
+// Marks are bytes: node numbers count from 1, one per peak, and peaks are
+// distinct bins below the last, so they stay below 200. Peak bins carry a
+// mark no node number can take.
+constexpr uint8_t kPeakMark = 0xff;
+// Candidates that are put in order one by one rather than sorted.
+constexpr int32_t kFewCandidates = 8;
+// Nodes grown by picking the fullest candidate left before the candidates
+// are put in order (NodeGrower::PickFullest).
+constexpr int32_t kPicks = 6;
+// The percentage of a candidate that can no longer hold a peak: below every
+// candidate's (at least kPeakPercent).
+constexpr int32_t kSpent = INT32_MIN;
 
 // Whole percentage, truncated toward zero; NaN counts as an empty bin.
 int32_t Percent(double value) {
@@ -30,16 +41,6 @@ int32_t Percent(double value) {
 
 void Append(int32_t* list, int32_t& count, int32_t bin) {
   if (count < ProfileNodes::kCapacity) list[count++] = bin;
-}
-
-// Sets out[0..count - 1] to v, four at a time where SSE2 is available.
-void FillInts(int32_t* out, int32_t count, int32_t v) {
-  int32_t k = 0;
-#if defined(__SSE2__)
-  const __m128i four = _mm_set1_epi32(v);
-  for (; k + 3 < count; k += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), four);
-#endif
-  for (; k < count; ++k) out[k] = v;
 }
 
 // out[r] = whole percentage of value[r] / largest for r < count; x / 1.0 is
@@ -122,6 +123,79 @@ void PrefixSums(int32_t* x, int32_t count) {
 }
 #endif
 
+// The first of the greatest of live[0..count - 1] (padded to a multiple of
+// 4 with kSpent), or -1 when every one is kSpent.
+int32_t FirstGreatest(const int32_t* live, int32_t count) {
+#if defined(__SSE2__)
+  const auto at = [live](int32_t k) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(live + k));
+  };
+  __m128i greatest = _mm_set1_epi32(kSpent);
+  for (int32_t k = 0; k < count; k += 4) {
+    const __m128i v = at(k);
+    const __m128i greater = _mm_cmpgt_epi32(v, greatest);
+    greatest = _mm_or_si128(_mm_and_si128(greater, v), _mm_andnot_si128(greater, greatest));
+  }
+  int32_t lanes[4];
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes), greatest);
+  const int32_t best = std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+  if (best == kSpent) return -1;
+  const __m128i wanted = _mm_set1_epi32(best);
+  for (int32_t k = 0;; k += 4) {
+    const int hit = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(at(k), wanted)));
+    if (hit != 0) return k + __builtin_ctz(static_cast<unsigned>(hit));
+  }
+#else
+  int32_t first = -1;
+  for (int32_t k = 0; k < count; ++k) {
+    if (live[k] != kSpent && (first < 0 || live[k] > live[first])) first = k;
+  }
+  return first;
+#endif
+}
+
+// Spends live[k] for every k < count (rounded up to a multiple of 4) whose
+// bin[k] lies in from..to - 1.
+void SpendWithin(const int32_t* bin, int32_t count, int32_t from, int32_t to, int32_t* live) {
+#if defined(__SSE2__)
+  const __m128i low = _mm_set1_epi32(from - 1);
+  const __m128i high = _mm_set1_epi32(to);
+  const __m128i spent = _mm_set1_epi32(kSpent);
+  for (int32_t k = 0; k < count; k += 4) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bin + k));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(live + k));
+    const __m128i inside = _mm_and_si128(_mm_cmpgt_epi32(b, low), _mm_cmpgt_epi32(high, b));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(live + k),
+                     _mm_or_si128(_mm_and_si128(inside, spent), _mm_andnot_si128(inside, v)));
+  }
+#else
+  for (int32_t k = 0; k < count; ++k) {
+    if (bin[k] >= from && bin[k] < to) live[k] = kSpent;
+  }
+#endif
+}
+
+#if defined(__SSE2__)
+// Bit i set where run q + i (of four, q >= 1) lies below the mean
+// (belowMean) and rises from the run before (`Rises`), or falls to it
+// (`Rises` false).
+template <bool Rises>
+int TurnBits(const int32_t* percent, int32_t q, int32_t belowMean) {
+  const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percent + q));
+  const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(percent + q - 1));
+  const __m128i turns = Rises ? _mm_cmpgt_epi32(p, before) : _mm_cmpgt_epi32(before, p);
+  const __m128i low = _mm_cmpgt_epi32(_mm_set1_epi32(belowMean), p);
+  return _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(turns, low)));
+}
+
+// Bit i set where run q + i begins strictly between `low` and `high`.
+int StartBits(const int32_t* start, int32_t q, int32_t low, int32_t high) {
+  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(start + q));
+  return _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(_mm_cmpgt_epi32(s, _mm_set1_epi32(low)),
+                                                        _mm_cmpgt_epi32(_mm_set1_epi32(high), s))));
+}
+#endif
+
 // The whole percentage of the largest bin of each run of the profile, with
 // the mean percentage of all bins and the runs that may hold a peak.
 // Neighbouring runs may share a percentage.
@@ -131,6 +205,9 @@ struct PercentRuns {
   int32_t percent[kMaxSegmentBins + 4];
   int32_t count = 0;
   double mean = 0.0;
+  // A whole percentage p lies below the mean exactly when p < ceil(mean)
+  // (the mean lies within the 32-bit range, as the percentages do).
+  int32_t belowMean = 0;
   // Runs of at least 60 percent that begin before the last bin (which is
   // never a peak), lowest first; whether one of them exceeds 100 percent.
   // Padded: four at a time may be written.
@@ -147,6 +224,8 @@ struct PercentRuns {
     if (largest == 0.0) largest = 1.0;
     Percents(runs.value, runs.count, largest, percent);
     mean = PercentSum(runs.start, percent, runs.count) / binCount;
+    const auto truncated = static_cast<int32_t>(mean);
+    belowMean = truncated + static_cast<int32_t>(truncated < mean);
     // Only the last run can begin at the last bin.
     GatherCandidates(count - static_cast<int32_t>(start[count - 1] >= binCount - 1));
   }
@@ -160,19 +239,23 @@ struct PercentRuns {
 #if defined(__SSE2__)
     const auto at = [](int32_t* x) { return reinterpret_cast<__m128i*>(x); };
     _mm_storeu_si128(at(percent + count), _mm_setzero_si128());
+    // The runs from runCount on read as zero (the pad, and for the while the
+    // run left out), so the last four need no mask.
+    const int32_t leftOut = percent[runCount];
+    percent[runCount] = 0;
     const __m128i peak = _mm_set1_epi32(kPeakPercent - 1);
     const __m128i full = _mm_set1_epi32(kFullPercent);
     int beyond = 0;
     for (int32_t r = 0; r < runCount; r += 4) {
       const __m128i p = _mm_loadu_si128(at(percent + r));
-      const int inside = runCount - r >= 4 ? 15 : (1 << (runCount - r)) - 1;
-      const int bits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, peak))) & inside;
-      beyond |= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, full))) & inside;
+      const int bits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, peak)));
+      beyond |= _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpgt_epi32(p, full)));
       const __m128i lanes =
           _mm_loadu_si128(reinterpret_cast<const __m128i*>(kPackedLanes.lanes[bits]));
       _mm_storeu_si128(at(candidate + m), _mm_add_epi32(lanes, _mm_set1_epi32(r)));
       m += kPackedLanes.count[bits];
     }
+    percent[runCount] = leftOut;
     beyondFull = beyond != 0;
 #else
     int32_t fullest = 0;
@@ -238,6 +321,10 @@ class NodeGrower {
   // Neighbouring runs of one percentage come one after the other in that
   // order, so their bins are taken lowest first, as if they were one run.
   void GrowAll() {
+    if (runs_.candidates > kFewCandidates && runs_.start[runs_.count] == runs_.count &&
+        PickFullest()) {
+      return;
+    }
     int32_t order[kMaxSegmentBins];
     const int32_t candidates = OrderCandidates(order);
     for (int32_t c = 0; c < candidates; ++c) {
@@ -280,7 +367,6 @@ class NodeGrower {
   int32_t OrderCandidates(int32_t* order) const {
     // Buckets by 100 - percent, padded to a multiple of 4.
     constexpr int32_t kBuckets = 44;
-    constexpr int32_t kFewCandidates = 8;
     const int32_t count = runs_.candidates;
     const int32_t* percent = runs_.percent;
     std::copy(runs_.candidate, runs_.candidate + count, order);
@@ -312,6 +398,81 @@ class NodeGrower {
     return count;
   }
 
+  // GrowAll for a profile of one bin per run (candidate runs are their own
+  // bins), while it grows few nodes: up to kPicks times, the fullest
+  // candidate still unmarked (the lowest among equals) is grown, which is
+  // the next one GrowAll's order would grow, every candidate before it in
+  // that order being marked; the candidates inside the node just grown are
+  // spent with it. True when no candidate is left; else GrowAll goes on in
+  // its order, passing over the candidates that are marked by now.
+  bool PickFullest() {
+    const int32_t count = runs_.candidates;
+    // Percentages and bins of the candidates, padded.
+    int32_t live[kMaxSegmentBins + 4];
+    int32_t bins[kMaxSegmentBins + 4];
+    for (int32_t c = 0; c < count; ++c) {
+      bins[c] = runs_.candidate[c];
+      live[c] = runs_.percent[bins[c]];
+    }
+    std::fill(live + count, live + count + 4, kSpent);
+    std::fill(bins + count, bins + count + 4, 0);
+    for (int32_t pick = 0; pick < kPicks; ++pick) {
+      const int32_t c = FirstGreatest(live, count);
+      if (c < 0) return true;
+      // Every marked bin lies in a node grown here, whose candidates were
+      // spent with it: the fullest left is unmarked.
+      const Node node = Grow(bins[c], bins[c]);
+      SpendWithin(bins, count, node.left, node.right, live);
+    }
+    return false;
+  }
+
+  // The first bin of the highest run up to `run` that begins inside
+  // left + 1..peak - 1 and falls (below the mean), or -1: the runs are
+  // walked down until one begins at or below `left`, four at a time down to
+  // run 4 where SSE2 is available.
+  int32_t LastFalling(int32_t run, int32_t left, int32_t peak) const {
+    const int32_t* start = runs_.start;
+    int32_t q = run;
+#if defined(__SSE2__)
+    for (; q >= 4; q -= 4) {
+      const int32_t b = q - 3;
+      const int bits =
+          TurnBits<false>(runs_.percent, b, runs_.belowMean) & StartBits(start, b, left, peak);
+      if (bits != 0) return start[b + 31 - __builtin_clz(static_cast<unsigned>(bits))];
+      if (start[b] <= left) return -1;
+    }
+#endif
+    for (; q >= 1 && start[q] > left; --q) {
+      if (start[q] < peak && Falls(q)) return start[q];
+    }
+    return -1;
+  }
+
+  // The first bin of the lowest run after `run` that begins below `right`
+  // and rises (below the mean), or -1; four at a time where SSE2 is
+  // available (runs.start and percent padded).
+  int32_t FirstRising(int32_t run, int32_t right) const {
+    const int32_t* start = runs_.start;
+    const int32_t count = runs_.count;
+#if defined(__SSE2__)
+    for (int32_t q = run + 1; q < count; q += 4) {
+      const int before = count - q >= 4 ? 15 : (1 << (count - q)) - 1;
+      const int inside = StartBits(start, q, -1, right) & before;
+      const int bits = TurnBits<true>(runs_.percent, q, runs_.belowMean) & inside;
+      if (bits != 0) return start[q + __builtin_ctz(static_cast<unsigned>(bits))];
+      // Runs begin in ascending order: one at or past `right` ends the walk.
+      if (inside != 15) return -1;
+    }
+    return -1;
+#else
+    for (int32_t q = run + 1; q < count && start[q] < right; ++q) {
+      if (Rises(q)) return start[q];
+    }
+    return -1;
+#endif
+  }
+
   // Whether the first bin of run q (q >= 1) lies below the mean and falls
   // from, or rises from, run q - 1 (the direction of that bin).
   bool Falls(int32_t q) const {
@@ -321,31 +482,29 @@ class NodeGrower {
     return runs_.percent[q] < runs_.mean && runs_.percent[q] > runs_.percent[q - 1];
   }
 
+  // The bins left..right - 1 that a node took.
+  struct Node {
+    int32_t left;
+    int32_t right;
+  };
+
   // Grows the node of `peak`, a bin of run `run`.
-  void Grow(int32_t peak, int32_t run) {
+  Node Grow(int32_t peak, int32_t run) {
     // Left: down to an earlier node or a falling bin below the mean, which
     // joins this node; bin 0 at the latest.
     int32_t left = 0;
     if (peak >= 2) {
       left = std::max(marked_.HighestIn(1, peak - 1), 0);
-      for (int32_t q = run; q >= 1 && runs_.start[q] > left; --q) {
-        if (runs_.start[q] < peak && Falls(q)) {
-          left = runs_.start[q];
-          break;
-        }
-      }
+      const int32_t falling = LastFalling(run, left, peak);
+      if (falling >= 0) left = falling;
     }
     // Right: up to an earlier node or a rising bin below the mean, which
     // stays outside.
     int32_t right = marked_.LowestIn(peak + 1, binCount_ - 1);
     if (right < 0) right = binCount_;
-    for (int32_t q = run + 1; q < runs_.count && runs_.start[q] < right; ++q) {
-      if (Rises(q)) {
-        right = runs_.start[q];
-        break;
-      }
-    }
-    FillInts(mark_ + left, right - left, node_);
+    const int32_t rising = FirstRising(run, right);
+    if (rising >= 0) right = rising;
+    std::memset(mark_ + left, node_, static_cast<size_t>(right - left));
     mark_[peak] = kPeakMark;
     ++node_;
     marked_.SetRange(left, right);
@@ -353,17 +512,20 @@ class NodeGrower {
     changes_.Set(right);
     changes_.Set(peak);
     changes_.Set(peak + 1);
+    return {left, right};
   }
 
   // The mark of bin i: 0 for a bin no node has reached (mark_ holds only
   // the marks set).
-  int32_t Mark(int32_t i) const { return marked_.Has(i) ? mark_[i] : 0; }
+  int32_t Mark(int32_t i) const {
+    return marked_.Has(i) ? mark_[i] : 0;
+  }
 
   const PercentRuns& runs_;
   int32_t binCount_;
   int32_t node_ = 1;
   BinBits marked_;
-  int32_t mark_[kMaxSegmentBins];
+  uint8_t mark_[kMaxSegmentBins];
   // Bins at which a mark may differ from the one before.
   BinBits changes_;
 };

@@ -49,6 +49,16 @@ inline void Quotients(const double* x, int32_t count, Before before, double oper
 #endif
 }
 
+#if defined(__SSE2__)
+// A bit per lane whose magnitude is below 2^127: there the packed
+// conversion to single precision rounds as RoundToSingle does, in any
+// rounding mode, and never overflows (NaN is not below).
+inline int BelowSingleLimit(__m128d x) {
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
+  return _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(x, magnitude), _mm_set1_pd(0x1p127)));
+}
+#endif
+
 // The low, high and volume of a window of bars, newest first, read once,
 // with the window's lowest low and highest high. The entry after the last bar
 // is a zero pad.
@@ -255,7 +265,9 @@ class BinBits {
 // The profile as runs of bins of equal content, lowest bins first.
 struct ProfileRuns {
   static constexpr int32_t kCapacity = kMaxSegmentBins;
-  int32_t start[kCapacity + 1];
+  // Padded: four from any run on may be read (those after start[count] are
+  // not set).
+  int32_t start[kCapacity + 4];
   // Padded to an even length, so that runs go in pairs.
   double value[kCapacity + 1];
   int32_t count = 0;
@@ -283,9 +295,11 @@ struct ProfileRuns {
 // The bins as exact integer sums, when they are exact; false otherwise
 // (steps.valid then false). With `carry` (its steps not null), the steps of
 // the earlier window are brought up to date in `steps` (the same object)
-// where that is exact, instead of being counted again.
-bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, ExactSteps& steps,
-               ProfileRuns& runs);
+// where that is exact, instead of being counted again. The runs come divided
+// by `total` and rounded as NormaliseRuns does before it rescales, with their
+// largest value in `largest`.
+bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, double total,
+               ExactSteps& steps, ProfileRuns& runs, double& largest);
 
 // The bins summed bar after bar, into the zeroed profile.
 void AddBarByBar(const BarSpans& spans, double* profile);
@@ -296,6 +310,10 @@ void NormaliseBins(double* profile, int32_t binCount, double total, double scale
 
 // The same, once per run: equal bins give equal quotients.
 void NormaliseRuns(ProfileRuns& runs, double total, double scale);
+
+// The second half of NormaliseRuns: runs already divided and rounded, whose
+// largest value is `largest`, rescaled so that it equals `scale`.
+void RescaleRuns(ProfileRuns& runs, double largest, double scale);
 
 // The nodes of the profile given as runs (binCount 2..kMaxSegmentBins).
 void SegmentRuns(const ProfileRuns& runs, int32_t binCount, ProfileNodes& nodes);

@@ -29,48 +29,61 @@ bool SettleLanes(const double* lanes, double& largest) {
   return false;
 }
 
-// Divides value[0..count - 1] by `total` and rounds each quotient to single
-// precision as RoundToSingle does, and returns the largest (value[0] first,
-// replaced only by a strictly greater value). Pairs are divided and rounded
-// together where SSE2 is available and every quotient is below 2^127 in
-// magnitude (there the packed conversion rounds as the scalar one does, in
-// any rounding mode, and never overflows), and scanned in two lanes: MAXPD
-// gives x > m ? x : m, the scalar step. Packed and scalar divisions round
-// alike.
-double DivideRoundAndFindLargest(double* value, int32_t count, double total) {
-  value[0] = RoundToSingle(value[0] / total);
-  int32_t k = 1;
-#if defined(__SSE2__)
-  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  const __m128d limit = _mm_set1_pd(0x1p127);
-  const __m128d divisor = _mm_set1_pd(total);
-  __m128d lanes = _mm_set1_pd(value[0]);
-  for (; k + 1 < count; k += 2) {
-    const __m128d q = _mm_div_pd(_mm_loadu_pd(value + k), divisor);
-    if (_mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(q, magnitude), limit)) != 3) break;
-    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
-    _mm_storeu_pd(value + k, rounded);
-    lanes = _mm_max_pd(rounded, lanes);
-  }
-  if (k + 1 >= count) {
-    double lane[2];
-    _mm_storeu_pd(lane, lanes);
-    // The value left over after the pairs is the last of lane 0.
-    if (k < count) {
-      value[k] = RoundToSingle(value[k] / total);
-      if (value[k] > lane[0]) lane[0] = value[k];
-      k = count;
-    }
-    double largest = 0.0;
-    if (SettleLanes(lane, largest)) return largest;
-  }
-#endif
-  for (; k < count; ++k) value[k] = RoundToSingle(value[k] / total);
+// The largest of value[0..count - 1]: value[0] first, replaced only by a
+// strictly greater value.
+double ScanLargest(const double* value, int32_t count) {
   double largest = value[0];
   for (int32_t r = 1; r < count; ++r) {
     if (value[r] > largest) largest = value[r];
   }
   return largest;
+}
+
+#if defined(__SSE2__)
+// The largest of value[0..count - 1], from two lanes that each scanned a
+// subsequence of value[0..scanned - 1] in order, both from value[0] on, with
+// MAXPD (x > m ? x : m, the scalar step); the values after them are scanned
+// by lane 0. As SettleLanes decides it, else scanned anew.
+double LargestOfLanes(__m128d lanes, const double* value, int32_t scanned, int32_t count) {
+  double lane[2];
+  _mm_storeu_pd(lane, lanes);
+  for (int32_t k = scanned; k < count; ++k) {
+    if (value[k] > lane[0]) lane[0] = value[k];
+  }
+  double largest = 0.0;
+  if (SettleLanes(lane, largest)) return largest;
+  return ScanLargest(value, count);
+}
+#endif
+
+// Divides value[0..count - 1] by `total` and rounds each quotient to single
+// precision as RoundToSingle does, and returns the largest (value[0] first,
+// replaced only by a strictly greater value). Pairs are divided and rounded
+// together where SSE2 is available and every quotient is below 2^127 in
+// magnitude (BelowSingleLimit), and scanned in two lanes (LargestOfLanes).
+// Packed and scalar divisions round alike.
+double DivideRoundAndFindLargest(double* value, int32_t count, double total) {
+  value[0] = RoundToSingle(value[0] / total);
+  int32_t k = 1;
+#if defined(__SSE2__)
+  const __m128d divisor = _mm_set1_pd(total);
+  __m128d lanes = _mm_set1_pd(value[0]);
+  for (; k + 1 < count; k += 2) {
+    const __m128d q = _mm_div_pd(_mm_loadu_pd(value + k), divisor);
+    if (BelowSingleLimit(q) != 3) break;
+    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+    _mm_storeu_pd(value + k, rounded);
+    lanes = _mm_max_pd(rounded, lanes);
+  }
+  if (k + 1 >= count) {
+    // The value left over after the pairs is the last of lane 0.
+    const int32_t scanned = k;
+    for (; k < count; ++k) value[k] = RoundToSingle(value[k] / total);
+    return LargestOfLanes(lanes, value, scanned, count);
+  }
+#endif
+  for (; k < count; ++k) value[k] = RoundToSingle(value[k] / total);
+  return ScanLargest(value, count);
 }
 
 // Bins written at once by ProfileRuns::FillRuns.
@@ -96,6 +109,58 @@ void StepRuns(const int64_t* steps, int32_t binCount, double unit, ProfileRuns& 
   }
   runs.count = binCount;
   runs.start[binCount] = binCount;
+}
+
+// StepRuns with each bin divided by `total` and rounded to single precision
+// in the same pass, bins i and i + 1 together, as DivideRoundAndFindLargest
+// divides, rounds and scans the runs StepRuns gives (every element the same
+// operations; the pairing of the lanes does not change the largest, see
+// SettleLanes); returns that largest in `largest`. False, the bins then left
+// as StepRuns gives them, when a quotient is not below 2^127 in magnitude,
+// binCount is below 2 or SSE2 is missing.
+bool DividedStepRuns(const int64_t* steps, int32_t binCount, double unit, double total,
+                     ProfileRuns& runs, double& largest) {
+#if defined(__SSE2__)
+  if (binCount >= 2) {
+    const __m128d scale = _mm_set1_pd(unit);
+    const __m128d divisor = _mm_set1_pd(total);
+    const __m128i two = _mm_set1_epi32(2);
+    __m128i index = _mm_setr_epi32(0, 1, 0, 0);
+    __m128d lanes = _mm_setzero_pd();
+    int below = 3;
+    int64_t units = 0;
+    int32_t i = 0;
+    for (; i + 1 < binCount; i += 2) {
+      const int64_t lower = units + steps[i];
+      units = lower + steps[i + 1];
+      const __m128d bins =
+          _mm_mul_pd(_mm_set_pd(static_cast<double>(units), static_cast<double>(lower)), scale);
+      const __m128d q = _mm_div_pd(bins, divisor);
+      below &= BelowSingleLimit(q);
+      const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+      _mm_storeu_pd(runs.value + i, rounded);
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(runs.start + i), index);
+      index = _mm_add_epi32(index, two);
+      // Both lanes start from bin 0.
+      lanes = _mm_max_pd(rounded, i == 0 ? _mm_unpacklo_pd(rounded, rounded) : lanes);
+    }
+    if (below == 3) {
+      if (i < binCount) {
+        runs.start[i] = i;
+        runs.value[i] = RoundToSingle(static_cast<double>(units + steps[i]) * unit / total);
+      }
+      runs.count = binCount;
+      runs.start[binCount] = binCount;
+      largest = LargestOfLanes(lanes, runs.value, i, binCount);
+      return true;
+    }
+  }
+#else
+  static_cast<void>(total);
+  static_cast<void>(largest);
+#endif
+  StepRuns(steps, binCount, unit, runs);
+  return false;
 }
 
 // Runs of the prefix sums, visiting only the bins in `edges` (which hold
@@ -257,8 +322,8 @@ void ProfileRuns::Fill(double* bins) const {
 // (CarrySteps), the bars it no longer holds taken off and the new ones
 // added, while every new share is a whole number of units and the sum of
 // magnitudes stays within 2^53 units.
-bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, ExactSteps& steps,
-               ProfileRuns& runs) {
+bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, double total,
+               ExactSteps& steps, ProfileRuns& runs, double& largest) {
   steps.valid = false;
   if (binCount > kMaxSegmentBins) return false;
   // Profiles with far fewer bars than bins visit only the bins at the edges
@@ -277,9 +342,10 @@ bool ExactRuns(const BarSpans& spans, int32_t binCount, const SpanReuse* carry, 
       edges.Set(spans.last[k] + 1);
     }
     EdgeRuns(steps.step, edges, binCount, unit, runs);
-  } else {
-    StepRuns(steps.step, binCount, unit, runs);
+  } else if (DividedStepRuns(steps.step, binCount, unit, total, runs, largest)) {
+    return true;
   }
+  largest = DivideRoundAndFindLargest(runs.value, runs.count, total);
   return true;
 }
 
@@ -310,8 +376,11 @@ void NormaliseBins(double* profile, int32_t binCount, double total, double scale
 
 // The same, once per run: equal bins give equal quotients.
 void NormaliseRuns(ProfileRuns& runs, double total, double scale) {
+  RescaleRuns(runs, DivideRoundAndFindLargest(runs.value, runs.count, total), scale);
+}
+
+void RescaleRuns(ProfileRuns& runs, double largest, double scale) {
   double* value = runs.value;
-  double largest = DivideRoundAndFindLargest(value, runs.count, total);
   value[runs.count] = 0.0;
   // x * 1.0 / L is x / L: at most 1.0 for every x <= L, and exactly 1.0 for
   // x = L when L is finite and positive.

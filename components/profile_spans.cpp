@@ -76,14 +76,6 @@ struct SpanConstants {
   int32_t binCount;
 };
 
-// A bit per lane whose magnitude is below 2^127: there the packed
-// conversion to single precision rounds as RoundToSingle does, in any
-// rounding mode, and never overflows (NaN is not below).
-int BelowSingleLimit(__m128d x) {
-  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
-  return _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(x, magnitude), _mm_set1_pd(0x1p127)));
-}
-
 // Bars k and k + 1 of SpanBarsInRange, with their shares; returns a bit per
 // bar that lies in range and whose share rounds as RoundToSingle does.
 inline int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, BarSpans& spans) {

@@ -24,6 +24,7 @@ using profile::kMaxSegmentBins;
 using profile::NormaliseBins;
 using profile::NormaliseRuns;
 using profile::ProfileRuns;
+using profile::RescaleRuns;
 using profile::SegmentRuns;
 using profile::SpanCache;
 using profile::SpanReuse;
@@ -189,8 +190,10 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   profile[binCount] = 0.0;
   ExactSteps local;
   ExactSteps& steps = cache != nullptr ? cache->Steps() : local;
-  if (ExactRuns(spans, binCount, reuse.steps != nullptr ? &reuse : nullptr, steps, runs)) {
-    NormaliseRuns(runs, total, scale);
+  double largest = 0.0;
+  if (ExactRuns(spans, binCount, reuse.steps != nullptr ? &reuse : nullptr, total, steps, runs,
+                largest)) {
+    RescaleRuns(runs, largest, scale);
     runs.Fill(profile);
     return true;
   }
@@ -206,15 +209,28 @@ bool BuildProfile(const Indicator& owner, double* profile, int32_t binCount, int
   return true;
 }
 
+// BuildProfile in the workspace of `cache` when there is one, else in a
+// workspace of its own.
+bool BuildCachedProfile(const Indicator& owner, double* profile, int32_t binCount,
+                        int32_t firstBack, int32_t lastBack, double scale, double& lowest,
+                        double& highest, ProfileRuns& runs, ProfileCache* cache) {
+  if (cache != nullptr) {
+    return BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs,
+                        cache->spans.Next(), &cache->spans);
+  }
+  SpanWork work;
+  return BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs,
+                      work, nullptr);
+}
+
 }  // namespace
 
 void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
                         int32_t firstBack, int32_t lastBack, double scale, double& lowest,
-                        double& highest) {
+                        double& highest, ProfileCache* cache) {
   ProfileRuns runs;
-  SpanWork work;
-  BuildProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs, work,
-               nullptr);
+  BuildCachedProfile(owner, profile, binCount, firstBack, lastBack, scale, lowest, highest, runs,
+                     cache);
 }
 
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes) {
@@ -228,11 +244,8 @@ void BuildAndSegmentProfile(const Indicator& owner, double* profile, int32_t bin
                             int32_t firstBack, int32_t lastBack, double& lowest, double& highest,
                             ProfileNodes& nodes, ProfileCache* cache) {
   ProfileRuns runs;
-  SpanWork local;
-  SpanWork& work = cache != nullptr ? cache->spans.Next() : local;
-  SpanCache* spans = cache != nullptr ? &cache->spans : nullptr;
-  if (!BuildProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs, work,
-                    spans)) {
+  if (!BuildCachedProfile(owner, profile, binCount, firstBack, lastBack, 1.0, lowest, highest, runs,
+                          cache)) {
     SegmentProfile(profile, binCount, nodes);
     return;
   }

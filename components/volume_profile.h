@@ -19,10 +19,13 @@ class Indicator;
 // to single precision, which fixes the results bit for bit.
 //
 // `profile` holds at least binCount + 1 doubles; entries 0..binCount are
-// zeroed first. `lowest` and `highest` receive the stretch's extremes.
+// zeroed first. `lowest` and `highest` receive the stretch's extremes. With a
+// cache (see ProfileCache below), the results are still exactly those of the
+// stretch alone.
+struct ProfileCache;
 void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
                         int32_t firstBack, int32_t lastBack, double scale, double& lowest,
-                        double& highest);
+                        double& highest, ProfileCache* cache = nullptr);
 
 // The high-volume nodes of a profile: node peaks in ascending bin order, and
 // bounds (bin 0, every bin at which a node begins, binCount - 1). Lists longer
@@ -42,10 +45,9 @@ struct ProfileNodes {
 // A binCount outside 2..200 leaves `nodes` untouched.
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes);
 
-// What a caller that builds profile after profile keeps between builds, so
-// that work a window shares with the last one is not done again
-// (components/profile_parts.h).
-struct ProfileCache;
+// ProfileCache: what a caller that builds profile after profile keeps
+// between builds, so that work a window shares with the last one is not done
+// again (components/profile_parts.h).
 
 // BuildVolumeProfile with scale 1.0 followed by SegmentProfile on the result,
 // sharing the work of the two: the same profile, extremes and nodes. With a

@@ -198,7 +198,7 @@ void Vega::RebuildBox() {
   double lowest = 0.0;
   double highest = 0.0;
   BuildVolumeProfile(*this, profile, kBoxBins, profileLookback, 0,
-                     static_cast<double>(profileScale), lowest, highest);
+                     static_cast<double>(profileScale), lowest, highest, &boxProfile);
   FindProfileBox(profile, kBoxBins, lowest, highest, boxHigh, boxPeak, boxLow);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "components/parameter_table.h"
+#include "components/profile_parts.h"
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
@@ -82,6 +83,9 @@ class Vega : public Indicator {
   int32_t stored10 = 0;
 
   RsiTurnDetector detector;
+  // The box's last profile window, so that the next one (the same stretch
+  // moved on by the bars since) spans only its new bars.
+  ProfileCache boxProfile;
   double boxHigh = 0.0;
   double boxPeak = 0.0;
   double boxLow = 0.0;

@@ -406,17 +406,36 @@ double WideVolume(ProfileCases& cases) {
   return 100.0 + cases.Below(900);
 }
 
+// A profile rescaled to `scale` through `cache` has the bits of one built
+// without it.
+void ExpectScaledProfileMatches(const BarStore& store, int32_t binCount, int32_t nearer,
+                                int32_t farther, double scale, ProfileCache& cache) {
+  Built plain;
+  Built cached;
+  plain.profile.assign(201, -7.0);
+  cached.profile.assign(201, -7.0);
+  BuildVolumeProfile(store, plain.profile.data(), binCount, farther, nearer, scale, plain.lowest,
+                     plain.highest);
+  BuildVolumeProfile(store, cached.profile.data(), binCount, farther, nearer, scale, cached.lowest,
+                     cached.highest, &cache);
+  ASSERT_EQ(Bits(cached.lowest), Bits(plain.lowest));
+  ASSERT_EQ(Bits(cached.highest), Bits(plain.highest));
+  for (size_t i = 0; i < plain.profile.size(); ++i) {
+    ASSERT_EQ(Bits(cached.profile[i]), Bits(plain.profile[i])) << "scaled bin " << i;
+  }
+}
+
 // A cache carried from window to window gives the bits of a build without
-// one: bars that slide on, are revised in place (also between builds) or
-// jump, windows that move
-// either way, bin counts that change, and extremes that mostly stay put (so
-// that most bars are taken over), with now and then a bar out of range.
-// One bar in `outOfRange` lies out of range.
+// one (segmented, and rescaled through a cache of its own): bars that slide on, are revised in
+// place (also between builds) or jump, windows that move either way, bin counts that change, and
+// extremes that mostly stay put (so that most bars are taken over), with now and then a bar out of
+// range. One bar in `outOfRange` lies out of range.
 void ExpectCachedWindowsMatchUncachedOnes(uint64_t seed, double (*volumeOf)(ProfileCases&),
                                           int32_t outOfRange) {
   ProfileCases cases(seed);
   BarStore store;
   ProfileCache cache;
+  ProfileCache scaledCache;
   int32_t binCount = 199;
   for (int32_t n = 0; n < 30000; ++n) {
     const double low = cases.Below(3) == 0 ? 10.0 : 10.0 + cases.Below(40) * 0.25;
@@ -457,6 +476,9 @@ void ExpectCachedWindowsMatchUncachedOnes(uint64_t seed, double (*volumeOf)(Prof
     }
     ASSERT_EQ(Peaks(cachedNodes), Peaks(plainNodes));
     ASSERT_EQ(Bounds(cachedNodes), Bounds(plainNodes));
+    ExpectScaledProfileMatches(store, binCount, nearer, farther, cases.Below(2) == 0 ? 100.0 : 0.3,
+                               scaledCache);
+    if (testing::Test::HasFatalFailure()) return;
   }
 }
 
