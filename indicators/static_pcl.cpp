@@ -65,8 +65,10 @@ int32_t StaticPCL::Calculate(bool isNewBar) {
   const double high = highSeries.Newest();
   const double low = lowSeries.Newest();
   if (!IsNewDate()) {
-    if (high > dayHigh) dayHigh = high;
-    if (low < dayLow) dayLow = low;
+    // Selects rather than branches: whether a bar makes a new extreme of the
+    // day is unpredictable.
+    dayHigh = high > dayHigh ? high : dayHigh;
+    dayLow = low < dayLow ? low : dayLow;
     return 0;
   }
   const double H = dayHigh;

@@ -115,8 +115,9 @@ int32_t WallInd::Calculate(bool isNewBar) {
     periodHigh = high;
     periodLow = low;
   } else {
-    if (low < periodLow) periodLow = low;
-    if (high > periodHigh) periodHigh = high;
+    // Selects rather than branches: a new extreme of the period is unpredictable.
+    periodLow = low < periodLow ? low : periodLow;
+    periodHigh = high > periodHigh ? high : periodHigh;
   }
   previousClose = close;
   return 0;
