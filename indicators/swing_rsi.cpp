@@ -140,7 +140,7 @@ int32_t SwingRSI::Calculate(bool isNewBar) {
     double lowest = 0.0;
     double highest = 0.0;
     BuildVolumeProfile(*this, profile, kBinCount, 0, profileLookback, kProfileScale, lowest,
-                       highest);
+                       highest, &boxProfile);
     FindProfileBox(profile, kBinCount, lowest, highest, boxHigh, boxPeak, boxLow);
   }
   if (downloadRequested && !downloadDone) return DownloadBoxLevels();

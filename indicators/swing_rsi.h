@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/profile_parts.h"
 #include "components/rsi_turn_detector.h"
 #include "core/indicator.h"
 #include "core/indicator_info.h"
@@ -28,6 +29,9 @@ class SwingRSI : public Indicator {
   int32_t Calculate(bool isNewBar) override;
 
   RsiTurnDetector detector;
+  // The window of the last box built: the next box's window is the same
+  // stretch moved on, so only the bars that entered it are spanned anew.
+  ProfileCache boxProfile;
   int32_t signalThreshold = 0;
   int32_t profileLookback = 0;
   double boxLow = 0.0;
