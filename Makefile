@@ -38,20 +38,10 @@ python:
 	scripts/install-deps.sh python
 	scripts/python-install.sh
 
-# The full benchmark suite in three processes of four runs each; the fastest
-# run stands for each benchmark. On a shared virtual machine a slow phase can
-# outlast several runs, and where a process's memory happens to lie moves a
-# keyword by up to 15 %, so the runs are spread over processes.
-# The floor table in docs/performance.md is regenerated from their output.
-BENCH_OUTPUTS := build/native/bench-1.json build/native/bench-2.json build/native/bench-3.json
+# The benchmarks behind the floor table in docs/performance.md, each in
+# processes of its own; the table is written anew from their output.
 bench:
-	cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build build/native -j $(JOBS) --target zeb_bench
-	for out in $(BENCH_OUTPUTS); do \
-	  build/native/bench/zeb_bench --benchmark_repetitions=4 \
-	    --benchmark_out=$$out --benchmark_out_format=json || exit 1; \
-	done
-	python3 bench/floor_table.py $(BENCH_OUTPUTS) docs/performance.md
+	JOBS=$(JOBS) scripts/bench.sh
 
 format:
 	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
