@@ -449,27 +449,25 @@ class NodeGrower {
   }
 
   // The first bin of the lowest run after `run` that begins below `right`
-  // and rises (below the mean), or -1; four at a time where SSE2 is
-  // available (runs.start and percent padded).
+  // and rises (below the mean), or -1; four runs at a time where SSE2 is
+  // available, the last few one by one (so that only runs are read).
   int32_t FirstRising(int32_t run, int32_t right) const {
     const int32_t* start = runs_.start;
     const int32_t count = runs_.count;
+    int32_t q = run + 1;
 #if defined(__SSE2__)
-    for (int32_t q = run + 1; q < count; q += 4) {
-      const int before = count - q >= 4 ? 15 : (1 << (count - q)) - 1;
-      const int inside = StartBits(start, q, -1, right) & before;
+    for (; q + 3 < count; q += 4) {
+      const int inside = StartBits(start, q, -1, right);
       const int bits = TurnBits<true>(runs_.percent, q, runs_.belowMean) & inside;
       if (bits != 0) return start[q + __builtin_ctz(static_cast<unsigned>(bits))];
       // Runs begin in ascending order: one at or past `right` ends the walk.
       if (inside != 15) return -1;
     }
-    return -1;
-#else
-    for (int32_t q = run + 1; q < count && start[q] < right; ++q) {
+#endif
+    for (; q < count && start[q] < right; ++q) {
       if (Rises(q)) return start[q];
     }
     return -1;
-#endif
   }
 
   // Whether the first bin of run q (q >= 1) lies below the mean and falls

@@ -265,9 +265,7 @@ class BinBits {
 // The profile as runs of bins of equal content, lowest bins first.
 struct ProfileRuns {
   static constexpr int32_t kCapacity = kMaxSegmentBins;
-  // Padded: four from any run on may be read (those after start[count] are
-  // not set).
-  int32_t start[kCapacity + 4];
+  int32_t start[kCapacity + 1];
   // Padded to an even length, so that runs go in pairs.
   double value[kCapacity + 1];
   int32_t count = 0;
