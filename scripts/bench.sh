@@ -9,8 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build/native
-rounds=${ROUNDS:-3}
-repetitions=${REPETITIONS:-4}
+rounds=${ROUNDS:-5}
+repetitions=${REPETITIONS:-3}
 # What the table reads: the latencies, the bar store, and every keyword at its
 # defaults and at its heaviest settings.
 filter='^(Latency|Throughput)/|^BarStore/NoCalc$|^Defaults/[A-Z]+/after_1k$|^Heaviest/'
