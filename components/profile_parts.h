@@ -50,12 +50,17 @@ inline void Quotients(const double* x, int32_t count, Before before, double oper
 }
 
 #if defined(__SSE2__)
-// A bit per lane whose magnitude is below 2^127: there the packed
-// conversion to single precision rounds as RoundToSingle does, in any
-// rounding mode, and never overflows (NaN is not below).
+// A bit per lane whose magnitude is below 2^127: there RoundPairToSingle
+// rounds as RoundToSingle does, in any rounding mode, and never overflows
+// (NaN is not below).
 inline int BelowSingleLimit(__m128d x) {
   const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffffLL));
   return _mm_movemask_pd(_mm_cmplt_pd(_mm_and_pd(x, magnitude), _mm_set1_pd(0x1p127)));
+}
+
+// Both lanes rounded to single precision and back: the packed conversion.
+inline __m128d RoundPairToSingle(__m128d x) {
+  return _mm_cvtps_pd(_mm_cvtpd_ps(x));
 }
 #endif
 

@@ -71,7 +71,7 @@ double DivideRoundAndFindLargest(double* value, int32_t count, double total) {
   for (; k + 1 < count; k += 2) {
     const __m128d q = _mm_div_pd(_mm_loadu_pd(value + k), divisor);
     if (BelowSingleLimit(q) != 3) break;
-    const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+    const __m128d rounded = RoundPairToSingle(q);
     _mm_storeu_pd(value + k, rounded);
     lanes = _mm_max_pd(rounded, lanes);
   }
@@ -137,7 +137,7 @@ bool DividedStepRuns(const int64_t* steps, int32_t binCount, double unit, double
           _mm_mul_pd(_mm_set_pd(static_cast<double>(units), static_cast<double>(lower)), scale);
       const __m128d q = _mm_div_pd(bins, divisor);
       below &= BelowSingleLimit(q);
-      const __m128d rounded = _mm_cvtps_pd(_mm_cvtpd_ps(q));
+      const __m128d rounded = RoundPairToSingle(q);
       _mm_storeu_pd(runs.value + i, rounded);
       _mm_storel_epi64(reinterpret_cast<__m128i*>(runs.start + i), index);
       index = _mm_add_epi32(index, two);

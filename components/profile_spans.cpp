@@ -98,7 +98,7 @@ inline int SpanPair(const WindowBars& bars, int32_t k, const SpanConstants& c, B
   const __m128d volume = _mm_andnot_pd(emptyPair, _mm_loadu_pd(bars.volume + k));
   const __m128d divisor = _mm_cvtepi32_pd(_mm_add_epi32(_mm_sub_epi32(hi, lo), one));
   const __m128d quotient = _mm_div_pd(volume, divisor);
-  _mm_storeu_pd(spans.share + k, _mm_cvtps_pd(_mm_cvtpd_ps(quotient)));
+  _mm_storeu_pd(spans.share + k, RoundPairToSingle(quotient));
   return inRange & BelowSingleLimit(quotient);
 }
 
@@ -203,21 +203,20 @@ bool SpanBarsInRange(const WindowBars& bars, double binSize, int32_t binCount,
   const int32_t takeFrom = keptFrom + (keptFrom & 1);
   const int32_t takeUpTo = keptUpTo == bars.count ? keptUpTo : keptUpTo & ~1;
   const bool whole = takeFrom < takeUpTo && TakeRange(bars, *reuse, takeFrom, takeUpTo, spans);
+  total = SumInOrder(bars.volume, bars.count, total);
   int inRange = 3;
   if (whole) {
-    total = SumInOrder(bars.volume, bars.count, total);
     inRange = SpanPairs(bars, 0, takeFrom, constants, spans) &
               SpanPairs(bars, takeUpTo, bars.count, constants, spans);
-  }
-  for (int32_t k = 0; k < bars.count && !whole; k += 2) {
-    total = total + bars.volume[k];
-    // The pad after an odd count is not a bar.
-    const int pad = k + 1 < bars.count ? 0 : 2;
-    if (pad == 0) total = total + bars.volume[k + 1];
-    const bool kept =
-        k >= takeFrom && k < takeUpTo &&
-        TakePair(bars, k, *reuse->earlier, static_cast<int32_t>(k - reuse->shift), spans);
-    if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
+  } else {
+    for (int32_t k = 0; k < bars.count; k += 2) {
+      const bool kept =
+          k >= takeFrom && k < takeUpTo &&
+          TakePair(bars, k, *reuse->earlier, static_cast<int32_t>(k - reuse->shift), spans);
+      // The pad after an odd count is not a bar.
+      const int pad = k + 1 < bars.count ? 0 : 2;
+      if (!kept) inRange &= pad | SpanPair(bars, k, constants, spans);
+    }
   }
   spans.count = bars.count;
   spans.aligned = inRange == 3;
@@ -282,7 +281,7 @@ bool BarSpans::RoundSharePairs() {
   for (int32_t k = 0; k < count; k += 2) {
     const __m128d q = _mm_loadu_pd(quotient + k);
     below &= BelowSingleLimit(q);
-    _mm_storeu_pd(share + k, _mm_cvtps_pd(_mm_cvtpd_ps(q)));
+    _mm_storeu_pd(share + k, RoundPairToSingle(q));
   }
   return below == 3;
 #else
