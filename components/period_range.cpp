@@ -20,11 +20,7 @@ double PeriodRange::Update(double x, int32_t periods, bool newPeriod) {
     periodLows[0] = x;
     periodHighs[0] = x;
   } else {
-    // Selects rather than branches: which side a value moves is unpredictable.
-    const double low = periodLows[0];
-    const double high = periodHighs[0];
-    periodLows[0] = x < low ? x : low;
-    periodHighs[0] = x > high ? x : high;
+    WidenRange(periodLows[0], periodHighs[0], x, x);
   }
   if (referenceLow == referenceHigh) return 0.0;
   return (x - referenceLow) / (referenceHigh - referenceLow);

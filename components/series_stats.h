@@ -25,6 +25,14 @@ constexpr double WeightedAverageDivisor(int32_t n) {
   const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(product)));
   return static_cast<double>(wrapped) * 0.5;
 }
+// Moves `lowest` down to `low` when low is strictly below it, and `highest` up
+// to `high` when high is strictly above it (a NaN moves neither). Selects
+// rather than branches: whether a bar makes a new extreme is unpredictable.
+inline void WidenRange(double& lowest, double& highest, double low, double high) {
+  lowest = low < lowest ? low : lowest;
+  highest = high > highest ? high : highest;
+}
+
 // Lower bound tested first: with lo > hi a value below lo yields lo, any other hi.
 int32_t ClampInt(int32_t value, int32_t lo, int32_t hi);
 // A value that is not a number passes through unchanged.

@@ -5,6 +5,10 @@
 namespace zeb {
 
 class Indicator;
+// What a caller that builds profile after profile keeps between builds, so
+// that work a window shares with the last one is not done again
+// (components/profile_parts.h).
+struct ProfileCache;
 
 // Volume-at-price profile of a stretch of stored bars.
 //
@@ -20,9 +24,7 @@ class Indicator;
 //
 // `profile` holds at least binCount + 1 doubles; entries 0..binCount are
 // zeroed first. `lowest` and `highest` receive the stretch's extremes. With a
-// cache (see ProfileCache below), the results are still exactly those of the
-// stretch alone.
-struct ProfileCache;
+// cache, the results are still exactly those of the stretch alone.
 void BuildVolumeProfile(const Indicator& owner, double* profile, int32_t binCount,
                         int32_t firstBack, int32_t lastBack, double scale, double& lowest,
                         double& highest, ProfileCache* cache = nullptr);
@@ -44,10 +46,6 @@ struct ProfileNodes {
 // fullest first) until the profile turns back up below its mean percentage.
 // A binCount outside 2..200 leaves `nodes` untouched.
 void SegmentProfile(const double* profile, int32_t binCount, ProfileNodes& nodes);
-
-// ProfileCache: what a caller that builds profile after profile keeps
-// between builds, so that work a window shares with the last one is not done
-// again (components/profile_parts.h).
 
 // BuildVolumeProfile with scale 1.0 followed by SegmentProfile on the result,
 // sharing the work of the two: the same profile, extremes and nodes. With a

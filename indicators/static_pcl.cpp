@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "components/pivot_levels.h"
+#include "components/series_stats.h"
 
 namespace zeb {
 namespace {
@@ -65,10 +66,7 @@ int32_t StaticPCL::Calculate(bool isNewBar) {
   const double high = highSeries.Newest();
   const double low = lowSeries.Newest();
   if (!IsNewDate()) {
-    // Selects rather than branches: whether a bar makes a new extreme of the
-    // day is unpredictable.
-    dayHigh = high > dayHigh ? high : dayHigh;
-    dayLow = low < dayLow ? low : dayLow;
+    WidenRange(dayLow, dayHigh, low, high);
     return 0;
   }
   const double H = dayHigh;

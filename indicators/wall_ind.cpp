@@ -115,9 +115,7 @@ int32_t WallInd::Calculate(bool isNewBar) {
     periodHigh = high;
     periodLow = low;
   } else {
-    // Selects rather than branches: a new extreme of the period is unpredictable.
-    periodLow = low < periodLow ? low : periodLow;
-    periodHigh = high > periodHigh ? high : periodHigh;
+    WidenRange(periodLow, periodHigh, low, high);
   }
   previousClose = close;
   return 0;
